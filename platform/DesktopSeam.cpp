@@ -1,0 +1,214 @@
+// The seam as the user meets it: message boxes, file dialogs, the desktop, the terminal.
+#include "platform/DesktopSeam.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+namespace quendle {
+
+namespace {
+
+QMessageBox::Icon iconFor(AlertStyle style)
+{
+    switch (style) {
+    case AlertStyle::Warning: return QMessageBox::Warning;
+    case AlertStyle::Critical: return QMessageBox::Critical;
+    case AlertStyle::Informational: break;
+    }
+    return QMessageBox::Information;
+}
+
+int indexOfCancel(const QStringList& buttons)
+{
+    for (const QString& name : {QStringLiteral("Cancel"), QStringLiteral("No")}) {
+        const int i = buttons.indexOf(name);
+        if (i >= 0)
+            return i;
+    }
+    return int(buttons.size()) - 1;
+}
+
+std::string readLineFromTerminal(bool echo)
+{
+    termios saved {};
+    const bool restore = !echo && tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (restore) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    std::string line;
+    std::getline(std::cin, line);
+    if (restore) {
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        std::fputc('\n', stderr);
+    }
+    return line;
+}
+
+} // namespace
+
+DesktopSeam::DesktopSeam()
+    : mHeadless(QGuiApplication::platformName() == QLatin1String("offscreen"))
+{
+}
+
+int DesktopSeam::answerWithoutWindow(const QString& text, const QStringList& buttons, int cancelIndex)
+{
+    QTextStream err(stderr);
+    err << text << '\n';
+    if (buttons.isEmpty())
+        return 0;
+    if (isatty(STDIN_FILENO)) {
+        for (;;) {
+            for (int i = 0; i < buttons.size(); ++i)
+                err << "  " << (i + 1) << ") " << buttons.at(i) << '\n';
+            err << "Answer [1-" << buttons.size() << "]: " << Qt::flush;
+            const std::string line = readLineFromTerminal(true);
+            if (!std::cin)
+                break; // end of input: fall back to Cancel below
+            bool ok = false;
+            const int n = QString::fromStdString(line).trimmed().toInt(&ok);
+            if (ok && n >= 1 && n <= buttons.size())
+                return n - 1;
+        }
+    }
+    err << "(no display and no terminal: answered \"" << buttons.at(cancelIndex) << "\")\n" << Qt::flush;
+    return cancelIndex;
+}
+
+int DesktopSeam::runAlert(const Alert& alert)
+{
+    if (mHeadless) {
+        QString text = alert.messageText;
+        if (!alert.informativeText.isEmpty())
+            text += u'\n' + alert.informativeText;
+        return kAlertFirstButtonReturn + answerWithoutWindow(text, alert.buttons, indexOfCancel(alert.buttons));
+    }
+    QMessageBox box(iconFor(alert.style), QGuiApplication::applicationDisplayName(), alert.messageText);
+    box.setInformativeText(alert.informativeText);
+    QList<QAbstractButton*> added;
+    for (int i = 0; i < alert.buttons.size(); ++i) {
+        // The first button is the default one, as on every desktop's alert.
+        const auto role = i == 0 ? QMessageBox::AcceptRole
+            : alert.buttons.at(i) == QLatin1String("Cancel") ? QMessageBox::RejectRole
+                                                             : QMessageBox::NoRole;
+        added.append(box.addButton(alert.buttons.at(i), role));
+    }
+    if (!added.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+    box.exec();
+    const int index = int(added.indexOf(box.clickedButton()));
+    return kAlertFirstButtonReturn + (index >= 0 ? index : indexOfCancel(alert.buttons));
+}
+
+int DesktopSeam::runPanel(const Panel& panel)
+{
+    QStringList buttons {panel.defaultButton};
+    if (!panel.alternateButton.isEmpty())
+        buttons << panel.alternateButton;
+    if (mHeadless) {
+        const int index = answerWithoutWindow(panel.title + u'\n' + panel.message, buttons, int(buttons.size()) - 1);
+        return index == 0 ? kPanelDefaultReturn : kPanelAlternateReturn;
+    }
+    QMessageBox box(iconFor(panel.style), panel.title, panel.message);
+    QAbstractButton* defaultButton = box.addButton(panel.defaultButton, QMessageBox::AcceptRole);
+    if (!panel.alternateButton.isEmpty())
+        box.addButton(panel.alternateButton, QMessageBox::RejectRole);
+    box.setDefaultButton(qobject_cast<QPushButton*>(defaultButton));
+    box.exec();
+    return box.clickedButton() == defaultButton ? kPanelDefaultReturn : kPanelAlternateReturn;
+}
+
+std::optional<QStringList> DesktopSeam::runOpenPanel(const OpenPanel& panel)
+{
+    if (mHeadless)
+        return std::nullopt;
+    QFileDialog dialog(nullptr, panel.title, panel.directory);
+    dialog.setLabelText(QFileDialog::Accept, panel.prompt);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (panel.canChooseDirectories && !panel.canChooseFiles) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    } else {
+        dialog.setFileMode(panel.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    }
+    dialog.setOption(QFileDialog::DontResolveSymlinks, !panel.resolvesAliases);
+    dialog.setOption(QFileDialog::ReadOnly, !panel.canCreateDirectories);
+    QStringList patterns;
+    for (const QString& extension : panel.extensions)
+        if (!extension.isEmpty())
+            patterns << QStringLiteral("*.") + extension;
+    if (!patterns.isEmpty())
+        dialog.setNameFilter(QObject::tr("Archives (%1)").arg(patterns.join(u' ')));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles();
+}
+
+void DesktopSeam::terminate()
+{
+    // Queued, so that a terminate asked for before the event loop starts still ends it.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void DesktopSeam::exitProcess(int status)
+{
+    std::fflush(nullptr);
+    std::exit(status);
+}
+
+bool DesktopSeam::openUrl(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+void DesktopSeam::revealInFileManager(const QString& path)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("ShowItems"));
+    call << QStringList {QUrl::fromLocalFile(path).toString()} << QString();
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return;
+    // Nobody answers for the file manager: at least open the folder that holds the item.
+    if (!mHeadless)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+}
+
+void DesktopSeam::log(const QString& line)
+{
+    QTextStream(stderr) << line << '\n' << Qt::flush;
+}
+
+Seam::PasswordReply DesktopSeam::askPasswordWithoutWindow(const QString& prompt)
+{
+    if (!mHeadless)
+        return {PasswordReply::ShowWindow, {}};
+    QTextStream err(stderr);
+    if (isatty(STDIN_FILENO)) {
+        err << prompt << ": " << Qt::flush;
+        const std::string typed = readLineFromTerminal(false);
+        if (std::cin)
+            return {PasswordReply::Typed, QString::fromStdString(typed)};
+    }
+    err << prompt << '\n' << "(no display and no terminal: answered \"Cancel\")\n" << Qt::flush;
+    return {PasswordReply::Cancelled, {}};
+}
+
+} // namespace quendle

@@ -1,0 +1,44 @@
+// A seam for tests: records every alert, panel and end of the process, answers from a script.
+#include "support/ScriptedSeam.h"
+
+namespace quendle::test {
+
+int ScriptedSeam::runAlert(const Alert& alert)
+{
+    alerts.append(alert);
+    if (onAlert)
+        onAlert(alert);
+    if (alertAnswers.empty())
+        return defaultAlertAnswer;
+    const int answer = alertAnswers.front();
+    alertAnswers.pop_front();
+    return answer;
+}
+
+int ScriptedSeam::runPanel(const Panel& panel)
+{
+    panels.append(panel);
+    if (panelAnswers.empty())
+        return defaultPanelAnswer;
+    const int answer = panelAnswers.front();
+    panelAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QStringList> ScriptedSeam::runOpenPanel(const OpenPanel& panel)
+{
+    openPanels.append(panel);
+    if (openPanelAnswers.empty())
+        return std::nullopt;
+    auto answer = openPanelAnswers.front();
+    openPanelAnswers.pop_front();
+    return answer;
+}
+
+bool ScriptedSeam::openUrl(const QUrl& url)
+{
+    openedUrls.append(url);
+    return openUrlAnswer;
+}
+
+} // namespace quendle::test
