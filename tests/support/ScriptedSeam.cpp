@@ -41,4 +41,14 @@ bool ScriptedSeam::openUrl(const QUrl& url)
     return openUrlAnswer;
 }
 
+Seam::PasswordReply ScriptedSeam::askPasswordWithoutWindow(const QString&)
+{
+    ++passwordQuestions;
+    if (passwordReplies.empty())
+        return passwordReply;
+    const PasswordReply reply = passwordReplies.front();
+    passwordReplies.pop_front();
+    return reply;
+}
+
 } // namespace quendle::test

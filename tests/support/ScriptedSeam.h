@@ -20,7 +20,9 @@ public:
     int defaultPanelAnswer = kPanelAlternateReturn;
     std::deque<std::optional<QStringList>> openPanelAnswers; // none left: cancelled
     bool openUrlAnswer = true;
-    PasswordReply passwordReply; // ShowWindow unless a test says otherwise
+    std::deque<PasswordReply> passwordReplies; // taken in order, then passwordReply
+    PasswordReply passwordReply;               // ShowWindow unless a test says otherwise
+    int passwordQuestions = 0;
     // Called when an alert is shown, before it is answered (a test may look around).
     std::function<void(const Alert&)> onAlert;
 
@@ -42,7 +44,7 @@ public:
     bool openUrl(const QUrl& url) override;
     void revealInFileManager(const QString& path) override { revealed.append(path); }
     void log(const QString& line) override { logLines.append(line); }
-    PasswordReply askPasswordWithoutWindow(const QString&) override { return passwordReply; }
+    PasswordReply askPasswordWithoutWindow(const QString& prompt) override;
 };
 
 } // namespace quendle::test

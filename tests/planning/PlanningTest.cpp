@@ -1,0 +1,88 @@
+// Where an archive's contents go, for every plan, without windows or files.
+#include "expansion/Planning.h"
+
+#include <gtest/gtest.h>
+
+namespace quendle {
+namespace {
+
+struct PathCase {
+    const char* path;
+    const char* folder;
+    const char* lessExtension;
+    const char* fileName;
+    const char* extension;
+};
+
+class PathRules : public testing::TestWithParam<PathCase> { };
+
+TEST_P(PathRules, FollowTheDesktopPathRules)
+{
+    const PathCase& c = GetParam();
+    const QString path = QString::fromUtf8(c.path);
+    EXPECT_EQ(folderOfPath(path), QString::fromUtf8(c.folder));
+    EXPECT_EQ(pathLessExtension(path), QString::fromUtf8(c.lessExtension));
+    EXPECT_EQ(fileNameOfPath(path), QString::fromUtf8(c.fileName));
+    EXPECT_EQ(pathExtension(path), QString::fromUtf8(c.extension));
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, PathRules,
+    testing::Values(PathCase {"/d/a.zip", "/d", "/d/a", "a.zip", "zip"},
+        PathCase {"/d/a.tar.gz", "/d", "/d/a.tar", "a.tar.gz", "gz"},
+        PathCase {"/d/archive", "/d", "/d/archive", "archive", ""},
+        PathCase {"/d.x/archive", "/d.x", "/d.x/archive", "archive", ""},
+        PathCase {"/d/.hidden", "/d", "/d/.hidden", ".hidden", ""},
+        PathCase {"/d/a.", "/d", "/d/a.", "a.", ""},
+        PathCase {"/a.zip", "/", "/a", "a.zip", "zip"},
+        PathCase {"/d/folder/", "/d", "/d/folder", "folder", ""},
+        PathCase {"/d/Å b \"q\".7z", "/d", "/d/Å b \"q\"", "Å b \"q\".7z", "7z"}));
+
+struct PlanCase {
+    const char* name;
+    const char* archive;
+    std::optional<const char*> topLevelName;
+    std::optional<const char*> customFolder;
+    const char* whatToShow;
+    const char* destination;
+    const char* tested; // "" for no prompt
+};
+
+class Plans : public testing::TestWithParam<PlanCase> { };
+
+TEST_P(Plans, GiveTheResultTheDestinationAndTheTestedPath)
+{
+    const PlanCase& c = GetParam();
+    std::optional<QString> name;
+    if (c.topLevelName)
+        name = QString::fromUtf8(*c.topLevelName);
+    std::optional<QString> custom;
+    if (c.customFolder)
+        custom = QString::fromUtf8(*c.customFolder);
+    const DestinationPlan plan = planDestination(QString::fromUtf8(c.archive), name, custom);
+    EXPECT_EQ(plan.whatToShow, QString::fromUtf8(c.whatToShow));
+    EXPECT_EQ(plan.destination, QString::fromUtf8(c.destination));
+    EXPECT_EQ(plan.testedPath, QString::fromUtf8(c.tested));
+    EXPECT_EQ(plan.customFolder, c.customFolder.has_value());
+    const QStringList expectedArguments {QStringLiteral("x"), QString::fromUtf8(c.archive),
+        QStringLiteral("-o") + QString::fromUtf8(c.destination), QStringLiteral("-aoa")};
+    EXPECT_EQ(plan.arguments, expectedArguments);
+}
+
+INSTANTIATE_TEST_SUITE_P(FourPlans, Plans,
+    testing::Values(
+        PlanCase {"BesideWithName", "/d/a.zip", "a", std::nullopt, "/d/a", "/d", "/d/a"},
+        PlanCase {"BesideNameDiffers", "/d/a.zip", "other", std::nullopt, "/d/other", "/d", "/d/a"},
+        PlanCase {"BesideNoName", "/d/a.tar.gz", std::nullopt, std::nullopt, "/d/a.tar", "/d", "/d/a.tar"},
+        PlanCase {"CustomWithName", "/d/a.zip", "top", "/out", "/out/top", "/out", "/out/top"},
+        PlanCase {"CustomNoName", "/d/a.tar.gz", std::nullopt, "/out dir", "/out dir/a.tar", "/out dir", "/out dir/a.tar"},
+        // The archive itself is never offered for replacing.
+        PlanCase {"BesideNoExtensionWithName", "/d/archive", "stuff", std::nullopt, "/d/stuff", "/d", "/d/stuff"},
+        PlanCase {"BesideNoExtensionNoName", "/d/archive", std::nullopt, std::nullopt, "/d/archive", "/d", ""},
+        PlanCase {"BesideNoExtensionSameName", "/d/archive", "archive", std::nullopt, "/d/archive", "/d", ""},
+        // A name that would make the destination folder or its parent the result is no name.
+        PlanCase {"AbsoluteFirstEntry", "/d/a.zip", "", std::nullopt, "/d/a", "/d", "/d/a"},
+        PlanCase {"DotDotFirstEntry", "/d/a.zip", "..", "/out", "/out/a", "/out", "/out/a"}),
+    [](const testing::TestParamInfo<PlanCase>& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace quendle
