@@ -1,0 +1,51 @@
+// A label that draws its text with a soft shadow: white, one point below, slightly blurred.
+#pragma once
+
+#include <QColor>
+#include <QLabel>
+#include <QPointF>
+
+#include <mutex>
+#include <optional>
+
+namespace quendle {
+
+// A shadow as the drawing casts it. The offset is in Qt's y-down coordinates: (0, 1) is one
+// point below the text.
+struct TextShadow {
+    qreal blurRadius = 0.0;
+    QColor color;
+    QPointF offset;
+
+    friend bool operator==(const TextShadow&, const TextShadow&) = default;
+};
+
+class SHTextField : public QLabel {
+    Q_OBJECT
+public:
+    explicit SHTextField(QWidget* parent = nullptr);
+    explicit SHTextField(const QString& text, QWidget* parent = nullptr);
+    ~SHTextField() override;
+
+    // The shadow of the next drawing; none draws the text plain. Both may be called from
+    // any thread; the drawing itself stays on the thread that owns the field.
+    std::optional<TextShadow> textShadow() const;
+    void setTextShadow(const std::optional<TextShadow>& shadow);
+
+    // The shadow every field starts with: blur 1.0, white, one point below.
+    static TextShadow defaultShadow();
+
+protected:
+    // Draws the shadow of the text, then the label as usual.
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void commonInit();
+    // The label's text drawn in one colour where QLabel puts it, for the shadow's shape.
+    void drawTextShape(QPainter& painter, const QColor& color) const;
+
+    mutable std::mutex mShadowLock;
+    std::optional<TextShadow> mShadow;
+};
+
+} // namespace quendle
