@@ -4,10 +4,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quendle {
 
@@ -18,39 +19,74 @@ struct ArchiveListing {
     bool isEncrypted = false;
     bool isWrongPassword = false;
 
-    // The count a verifying listing gives after a password: pieces - 2, no lower bound.
-    std::int32_t passwordRuleCount() const { return std::int32_t(pieceCount) - 2; }
+    // The count a verifying listing gives after a password: pieces - 2, no lower bound
+    // (an absent text gives -2). Saturates instead of wrapping on absurdly long listings.
+    std::int32_t passwordRuleCount() const;
 
     bool operator==(const ArchiveListing&) const = default;
 };
 
-// The listing text is absent when the tool's bytes are not valid UTF-8.
+// The listing text is absent when the tool's bytes are not valid UTF-8 (a sequence cut off at
+// the end counts as invalid).
 std::optional<QString> decodeListing(const QByteArray& bytes);
 
 // Reads a whole listing text.
 ArchiveListing readListing(const std::optional<QString>& text);
 
 // Reads a listing as it streams, in one pass and in memory that does not grow with the
-// archive; gives exactly what readListing gives for the whole text.
+// archive; gives exactly what readListing(decodeListing(all bytes)) gives. Only the first
+// entry's name is kept, up to its first "/" or line feed.
 class ListingReader {
 public:
+    // Chunks may end anywhere, also inside a character or a sign.
     void feed(const char* data, std::size_t size);
-    ArchiveListing finish();
+    void feed(const QByteArray& bytes) { feed(bytes.constData(), std::size_t(bytes.size())); }
+    // The facts of everything fed so far, read as a whole text. The reader can keep going.
+    ArchiveListing finish() const;
+
+    // One position in a searched-for text; how far a match has got.
+    struct Search {
+        std::string_view text;
+        std::size_t matched = 0;
+        // Advances by one byte; true when the text has just been completed.
+        bool step(char c);
+    };
 
 private:
-    struct State;
-    // Implementation detail kept out of the header.
-    std::shared_ptr<State> mState;
+    void feedByte(unsigned char c);
+
+    Search mSeparator {"Path = "};
+    Search mEncryptedEntry {"Encrypted = +"};
+    Search mCannotOpen {"Can not open encrypted archive."};
+    Search mWrongPassword {"Wrong password"};
+    std::uint64_t mSeparators = 0;
+    bool mEncrypted = false;
+    bool mWrong = false;
+
+    // The name in the third piece: collected until "/" or a line feed decides it.
+    enum class Name { Pending, Found, None } mName = Name::Pending;
+    std::string mNameBytes;
+
+    // UTF-8 check as the text streams: continuation bytes still expected, and the range the
+    // next one must fall in (narrower right after some lead bytes: no overlong forms, no
+    // surrogates, nothing above U+10FFFF).
+    int mContinuations = 0;
+    unsigned char mNextLow = 0x80;
+    unsigned char mNextHigh = 0xBF;
+    bool mInvalid = false;
 };
 
 struct ListingRun {
     ArchiveListing listing;
-    bool started = false; // false: the tool could not be started, see error
+    // False only when the tool could not be started; error then gives the system's reason.
+    bool started = false;
     QString error;
 };
 
 // Runs "<tool> l <archive> -slt [-p<password>]" and reads its standard output as it streams.
-// Blocks until the tool closes its output.
+// Blocks until the tool closes its output, then reaps it. Standard input and error are the
+// application's. An argument holding a NUL character cannot reach the tool at all: nothing is
+// run and the listing reads as an absent text (so such a password is a wrong one).
 ListingRun listArchive(const QString& toolPath, const QString& archivePath,
     const std::optional<QString>& password);
 

@@ -1,0 +1,321 @@
+// Listing an archive with the archiver and reading the few facts Quendle needs from it.
+#include "expansion/Listing.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <limits>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace quendle {
+
+namespace {
+
+constexpr QStringView kSeparator = u"Path = ";
+constexpr QStringView kEncryptedEntry = u"Encrypted = +";
+constexpr QStringView kCannotOpen = u"Can not open encrypted archive.";
+constexpr QStringView kWrongPassword = u"Wrong password";
+
+std::int32_t saturated(std::int64_t value)
+{
+    return std::int32_t(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+        std::numeric_limits<std::int32_t>::max()));
+}
+
+// What an absent text reads as: it counts as showing every sign.
+ArchiveListing absentListing()
+{
+    ArchiveListing listing;
+    listing.isEncrypted = true;
+    listing.isWrongPassword = true;
+    return listing;
+}
+
+ArchiveListing fromPieces(std::uint64_t pieceCount, std::optional<QString> name, bool encrypted,
+    bool wrongPassword)
+{
+    ArchiveListing listing;
+    listing.pieceCount = pieceCount;
+    listing.amountFiles = pieceCount < 3 ? 0 : saturated(std::int64_t(pieceCount - 2));
+    listing.topLevelName = pieceCount < 3 ? std::nullopt : std::move(name);
+    listing.isEncrypted = encrypted;
+    listing.isWrongPassword = wrongPassword;
+    return listing;
+}
+
+} // namespace
+
+std::int32_t ArchiveListing::passwordRuleCount() const
+{
+    return saturated(std::int64_t(std::min<std::uint64_t>(pieceCount, INT64_MAX)) - 2);
+}
+
+std::optional<QString> decodeListing(const QByteArray& bytes)
+{
+    // Stateless, so that a character cut off at the end is an error rather than a remainder.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+ArchiveListing readListing(const std::optional<QString>& text)
+{
+    if (!text)
+        return absentListing();
+
+    // Split at every "Path = ", left to right; n separators give n + 1 pieces.
+    std::uint64_t separators = 0;
+    qsizetype thirdPieceBegin = -1;
+    qsizetype thirdPieceEnd = text->size();
+    for (qsizetype at = text->indexOf(kSeparator); at >= 0;
+         at = text->indexOf(kSeparator, at + kSeparator.size())) {
+        ++separators;
+        if (separators == 2)
+            thirdPieceBegin = at + kSeparator.size();
+        else if (separators == 3)
+            thirdPieceEnd = at;
+    }
+
+    std::optional<QString> name;
+    if (thirdPieceBegin >= 0) {
+        const QStringView piece = QStringView(*text).sliced(thirdPieceBegin, thirdPieceEnd - thirdPieceBegin);
+        const auto end = std::find_if(piece.begin(), piece.end(),
+            [](QChar c) { return c == u'/' || c == u'\n'; });
+        if (end != piece.end())
+            name = piece.first(end - piece.begin()).toString();
+    }
+
+    return fromPieces(separators + 1, std::move(name),
+        text->contains(kEncryptedEntry) || text->contains(kCannotOpen), text->contains(kWrongPassword));
+}
+
+bool ListingReader::Search::step(char c)
+{
+    if (text[matched] == c) {
+        if (++matched < text.size())
+            return false;
+        // Occurrences do not overlap: the next one starts after this one.
+        matched = 0;
+        return true;
+    }
+    // Fall back to the longest end of what was seen that still starts the text.
+    for (std::size_t k = matched; k > 0; --k) {
+        if (text[k - 1] == c && text.substr(0, k - 1) == text.substr(matched - k + 1, k - 1)) {
+            matched = k;
+            return false;
+        }
+    }
+    matched = 0;
+    return false;
+}
+
+void ListingReader::feed(const char* data, std::size_t size)
+{
+    for (std::size_t i = 0; i < size && !mInvalid; ++i)
+        feedByte(static_cast<unsigned char>(data[i]));
+}
+
+void ListingReader::feedByte(unsigned char c)
+{
+    // The bytes are checked as UTF-8 the way Qt's decoder checks them. The searched-for texts
+    // are ASCII, and in valid UTF-8 an ASCII byte is always that character, so the search can
+    // run on bytes; an invalid text is absent anyway.
+    if (mContinuations == 0) {
+        if (c >= 0x80) {
+            mNextLow = 0x80;
+            mNextHigh = 0xBF;
+            if (c >= 0xC2 && c <= 0xDF) {
+                mContinuations = 1;
+            } else if (c >= 0xE0 && c <= 0xEF) {
+                mContinuations = 2;
+                if (c == 0xE0)
+                    mNextLow = 0xA0; // no overlong forms
+                else if (c == 0xED)
+                    mNextHigh = 0x9F; // no surrogates
+            } else if (c >= 0xF0 && c <= 0xF4) {
+                mContinuations = 3;
+                if (c == 0xF0)
+                    mNextLow = 0x90; // no overlong forms
+                else if (c == 0xF4)
+                    mNextHigh = 0x8F; // nothing above U+10FFFF
+            } else {
+                mInvalid = true;
+                return;
+            }
+        }
+    } else {
+        if (c < mNextLow || c > mNextHigh) {
+            mInvalid = true;
+            return;
+        }
+        --mContinuations;
+        mNextLow = 0x80;
+        mNextHigh = 0xBF;
+    }
+
+    const char byte = char(c);
+    if (mSeparator.step(byte)) {
+        ++mSeparators;
+        if (mSeparators == 3 && mName == Name::Pending) {
+            mName = Name::None;
+            mNameBytes = std::string();
+        }
+    } else if (mSeparators == 2 && mName == Name::Pending) {
+        // Bytes of a separator that is still being matched land here too; if it completes,
+        // the piece had neither "/" nor a line feed and the name is none anyway.
+        if (byte == '/' || byte == '\n')
+            mName = Name::Found;
+        else
+            mNameBytes.push_back(byte);
+    }
+
+    if (!mEncrypted) {
+        const bool entry = mEncryptedEntry.step(byte);
+        const bool cannotOpen = mCannotOpen.step(byte);
+        mEncrypted = entry || cannotOpen;
+    }
+    if (!mWrong)
+        mWrong = mWrongPassword.step(byte);
+}
+
+ArchiveListing ListingReader::finish() const
+{
+    if (mInvalid || mContinuations != 0)
+        return absentListing();
+    std::optional<QString> name;
+    if (mName == Name::Found) {
+        // A byte order mark that begins the name is part of it, as it is in the whole text.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        name = decoder.decode(QByteArrayView(mNameBytes.data(), qsizetype(mNameBytes.size())));
+    }
+    return fromPieces(mSeparators + 1, std::move(name), mEncrypted, mWrong);
+}
+
+namespace {
+
+// Keeps a pipe end clear of standard input, output and error, which may be closed in the
+// application and would otherwise be handed out again here.
+int aboveStandardStreams(int fd)
+{
+    if (fd > 2)
+        return fd;
+    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    close(fd);
+    return moved;
+}
+
+} // namespace
+
+ListingRun listArchive(const QString& toolPath, const QString& archivePath,
+    const std::optional<QString>& password)
+{
+    ListingRun run;
+
+    std::vector<QByteArray> arguments {QFile::encodeName(toolPath), QByteArrayLiteral("l"),
+        QFile::encodeName(archivePath), QByteArrayLiteral("-slt")};
+    if (password)
+        arguments.push_back("-p" + password->toUtf8());
+    for (const QByteArray& argument : arguments) {
+        if (argument.contains('\0')) {
+            // A C argument would end at the NUL and the tool would see another password.
+            run.started = true;
+            run.listing = absentListing();
+            return run;
+        }
+    }
+    std::vector<char*> argv;
+    for (QByteArray& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    int fds[2];
+    if (pipe(fds) != 0) {
+        run.error = qt_error_string(errno);
+        return run;
+    }
+    for (int& fd : fds) {
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
+        fd = aboveStandardStreams(fd);
+    }
+    if (fds[0] < 0 || fds[1] < 0) {
+        run.error = qt_error_string(errno);
+        for (int fd : fds) {
+            if (fd >= 0)
+                close(fd);
+        }
+        return run;
+    }
+
+    // Standard output goes to the pipe; standard input and error stay the application's;
+    // nothing else of the application reaches the tool.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+#endif
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+#ifdef __APPLE__
+    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
+    posix_spawn_file_actions_addinherit_np(&actions, 0);
+    posix_spawn_file_actions_addinherit_np(&actions, 2);
+#endif
+    posix_spawnattr_setflags(&attributes, flags);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    // Signals the application ignores (a broken pipe, say) are the tool's to handle.
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+
+    pid_t child = -1;
+    const int spawnError = posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    close(fds[1]);
+    if (spawnError != 0) {
+        close(fds[0]);
+        run.error = qt_error_string(spawnError);
+        return run;
+    }
+    run.started = true;
+
+    // The tool writes its listing in chunks of whatever size the pipe hands over; the reader
+    // takes them as they come.
+    ListingReader reader;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t size = read(fds[0], buffer, sizeof buffer);
+        if (size < 0 && errno == EINTR)
+            continue;
+        if (size <= 0)
+            break;
+        reader.feed(buffer, std::size_t(size));
+    }
+    close(fds[0]);
+
+    // The output has ended; collect the tool so that it leaves no zombie behind.
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+
+    run.listing = reader.finish();
+    return run;
+}
+
+} // namespace quendle
