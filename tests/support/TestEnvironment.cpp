@@ -12,23 +12,25 @@
 namespace quendle::test {
 
 namespace {
-const char* const kVariables[3] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"};
+const char* const kVariables[4] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"};
 }
 
 TemporaryHome::TemporaryHome()
 {
-    const QString values[3] = {home(), configHome(), dataHome()};
-    for (int i = 0; i < 3; ++i) {
+    const QString values[4] = {home(), configHome(), dataHome(), runtimeDir()};
+    for (int i = 0; i < 4; ++i) {
         mHad[i] = qEnvironmentVariableIsSet(kVariables[i]);
         mOld[i] = qgetenv(kVariables[i]);
         QDir().mkpath(values[i]);
         qputenv(kVariables[i], QFile::encodeName(values[i]));
     }
+    // The runtime folder must be the user's alone, or nothing is put there.
+    QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TemporaryHome::~TemporaryHome()
 {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         if (mHad[i])
             qputenv(kVariables[i], mOld[i]);
         else

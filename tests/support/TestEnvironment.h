@@ -8,8 +8,9 @@
 
 namespace quendle::test {
 
-// Points HOME, XDG_CONFIG_HOME and XDG_DATA_HOME into a fresh temporary folder for the
-// lifetime of the object, and puts the old values back afterwards.
+// Points HOME, XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_RUNTIME_DIR into a fresh temporary folder
+// for the lifetime of the object, and puts the old values back afterwards. A quendle started
+// meanwhile has its own single-instance socket, so it never hands its files to another test's.
 class TemporaryHome {
 public:
     TemporaryHome();
@@ -18,11 +19,12 @@ public:
     QString home() const { return mDir.path() + QStringLiteral("/home"); }
     QString configHome() const { return mDir.path() + QStringLiteral("/config"); }
     QString dataHome() const { return mDir.path() + QStringLiteral("/data"); }
+    QString runtimeDir() const { return mDir.path() + QStringLiteral("/run"); }
 
 private:
     QTemporaryDir mDir;
-    QByteArray mOld[3];
-    bool mHad[3] {};
+    QByteArray mOld[4];
+    bool mHad[4] {};
 };
 
 // Writes a file, creating its folders.
