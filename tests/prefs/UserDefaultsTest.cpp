@@ -157,7 +157,15 @@ struct IntCase {
 
 void PrintTo(const IntCase& c, std::ostream* os)
 {
-    *os << (c.text ? '"' + c.text->toStdString() + '"' : std::string("none"));
+    if (!c.text) {
+        *os << "none";
+        return;
+    }
+    // Test names must stay on one line.
+    *os << '"';
+    for (const QChar ch : *c.text)
+        *os << (ch == u'\t' ? std::string("\\t") : ch == u'\n' ? std::string("\\n") : QString(ch).toStdString());
+    *os << '"';
 }
 
 class IntValue : public testing::TestWithParam<IntCase> { };
