@@ -1,13 +1,16 @@
 // The preferences store on a QSettings INI file, and the rules by which its strings are read.
 #include "prefs/UserDefaults.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
 
 #include <climits>
+#include <mutex>
 
 namespace quendle {
 
@@ -25,12 +28,53 @@ UserDefaults::UserDefaults()
 {
 }
 
+namespace {
+
+// QSettings parses a file once per process and reports a broken file only to the first
+// instance that reads it; later instances share the parsed copy and see no error. Broken
+// files are therefore remembered, as they were, for the stores made after the first.
+struct FileStamp {
+    qint64 size = -1;
+    QDateTime modified;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+FileStamp stampOf(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() ? FileStamp {info.size(), info.lastModified()} : FileStamp {};
+}
+
+std::mutex gBrokenLock;
+QHash<QString, FileStamp> gBrokenFiles;
+
+// Whether the file is broken: as QSettings found it now, or as an earlier store found it
+// when it looked exactly as it does now.
+bool isBroken(const QString& path, bool brokenNow)
+{
+    const QString key = QFileInfo(path).absoluteFilePath();
+    std::lock_guard lock(gBrokenLock);
+    if (brokenNow) {
+        gBrokenFiles.insert(key, stampOf(path));
+        return true;
+    }
+    const auto known = gBrokenFiles.constFind(key);
+    if (known == gBrokenFiles.constEnd())
+        return false;
+    if (*known == stampOf(path))
+        return true;
+    gBrokenFiles.erase(known);
+    return false;
+}
+
+} // namespace
+
 UserDefaults::UserDefaults(const QString& filePath)
     : mSettings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
 {
     // A file we cannot read or parse must not feed half-read values to the readers; it is
     // left on disk untouched until the user saves a preference.
-    mIgnoreStored = mSettings->status() != QSettings::NoError;
+    mIgnoreStored = isBroken(filePath, mSettings->status() != QSettings::NoError);
 }
 
 UserDefaults::~UserDefaults() = default;
@@ -67,9 +111,9 @@ void UserDefaults::setObject(const QString& value, const QString& key)
         const QString path = mSettings->fileName();
         mSettings.reset();
         QFile::remove(path);
+        isBroken(path, false); // forgets it: the file is gone
         mSettings = std::make_unique<QSettings>(path, QSettings::IniFormat);
-        if (mSettings->status() != QSettings::NoError)
-            mSettings->clear();
+        mSettings->clear(); // nothing of the broken file survives, even if it could not go
         mIgnoreStored = false;
     }
     mSettings->setValue(key, value);

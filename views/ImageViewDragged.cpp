@@ -5,7 +5,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPixmap>
+#include <QImage>
 
 namespace quendle {
 
@@ -13,14 +13,15 @@ namespace {
 
 // Loaded once and kept: every repaint of every such view tiles the same image. The path is
 // checked each time because tests (and QUENDLE_RESOURCE_PATH) may point elsewhere later.
-const QPixmap& backgroundImage()
+// A QImage rather than a QPixmap: a static pixmap would outlive the application object.
+const QImage& backgroundImage()
 {
     static QString loadedFrom;
-    static QPixmap image;
+    static QImage image;
     const QString path = resourcePath() + QStringLiteral("/bg.png");
     if (path != loadedFrom) {
         loadedFrom = path;
-        image = QPixmap(path);
+        image = QImage(path);
     }
     return image;
 }
@@ -35,7 +36,7 @@ ImageViewDragged::ImageViewDragged(QWidget* parent)
 void ImageViewDragged::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    const QPixmap& image = backgroundImage();
+    const QImage& image = backgroundImage();
     if (image.isNull())
         painter.fillRect(event->rect(), palette().color(QPalette::Window));
     else

@@ -83,7 +83,9 @@ SHTextField::SHTextField(const QString& text, QWidget* parent)
 
 SHTextField::~SHTextField()
 {
-    setTextShadow(std::nullopt);
+    // Drops the shadow under the lock, so a reader on another thread never sees it half gone.
+    std::lock_guard lock(mShadowLock);
+    mShadow.reset();
 }
 
 TextShadow SHTextField::defaultShadow()

@@ -109,6 +109,11 @@ TEST_P(UserDefaultsBrokenFile, StartsWithTheDefaultsAndIsReplacedOnlyBySaving)
 {
     TemporaryHome home;
     test::writeFile(confPath(home), GetParam().contents);
+    {
+        UserDefaults onlyRead;
+        onlyRead.stringForKey(keys::CustomFolder);
+    }
+    EXPECT_EQ(test::readFile(confPath(home)), GetParam().contents);
     UserDefaults defaults;
     defaults.registerDefaults(registeredDefaults());
     EXPECT_EQ(defaults.stringForKey(keys::IsUsedCustomFolder), QStringLiteral("0"));
