@@ -93,18 +93,6 @@ TEST(PathControl, ChosenFoldersSurviveTheStoreAndTheNextLaunch)
     }
 }
 
-TEST(PathControl, TheRegisteredHomeFolderIsShownAndSavedAsThePlainPath)
-{
-    TemporaryHome home;
-    UserDefaults defaults;
-    defaults.registerDefaults(registeredDefaults());
-    PathControl control;
-    control.setUrl(urlWithString(*defaults.stringForKey(keys::CustomFolder)).value_or(QUrl()));
-    EXPECT_EQ(control.folderPath(), home.home());
-    EXPECT_EQ(control.displayedName(), QStringLiteral("home"));
-    EXPECT_EQ(storedFormOf(control.url()), home.home());
-}
-
 TEST(PathControl, DoubleClickAndKeyboardAskForTheChooser)
 {
     PathControl control;
