@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <limits>
@@ -121,10 +122,42 @@ bool ListingReader::Search::step(char c)
     return false;
 }
 
+namespace {
+
+// Bytes that can change the reader's state when it is idle: the first characters of the
+// searched-for texts, and every byte outside ASCII (which the UTF-8 check must see).
+constexpr std::array<bool, 256> kWakesTheReader = [] {
+    std::array<bool, 256> wakes {};
+    for (int c = 0x80; c < 256; ++c)
+        wakes[c] = true;
+    for (char c : {'P', 'E', 'C', 'W'})
+        wakes[static_cast<unsigned char>(c)] = true;
+    return wakes;
+}();
+
+} // namespace
+
+bool ListingReader::idle() const
+{
+    return mContinuations == 0 && mSeparator.matched == 0 && mEncryptedEntry.matched == 0
+        && mCannotOpen.matched == 0 && mWrongPassword.matched == 0
+        && !(mSeparators == 2 && mName == Name::Pending);
+}
+
 void ListingReader::feed(const char* data, std::size_t size)
 {
-    for (std::size_t i = 0; i < size && !mInvalid; ++i)
-        feedByte(static_cast<unsigned char>(data[i]));
+    const auto* byte = reinterpret_cast<const unsigned char*>(data);
+    const auto* const end = byte + size;
+    while (byte < end && !mInvalid) {
+        // Most of a listing is ASCII that starts none of the texts: skip it quickly.
+        if (idle()) {
+            while (byte < end && !kWakesTheReader[*byte])
+                ++byte;
+            if (byte == end)
+                break;
+        }
+        feedByte(*byte++);
+    }
 }
 
 void ListingReader::feedByte(unsigned char c)
@@ -185,6 +218,11 @@ void ListingReader::feedByte(unsigned char c)
         const bool entry = mEncryptedEntry.step(byte);
         const bool cannotOpen = mCannotOpen.step(byte);
         mEncrypted = entry || cannotOpen;
+        if (mEncrypted) {
+            // Settled: neither search is needed any more.
+            mEncryptedEntry.matched = 0;
+            mCannotOpen.matched = 0;
+        }
     }
     if (!mWrong)
         mWrong = mWrongPassword.step(byte);

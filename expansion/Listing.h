@@ -53,6 +53,7 @@ public:
     };
 
 private:
+    bool idle() const;
     void feedByte(unsigned char c);
 
     Search mSeparator {"Path = "};
