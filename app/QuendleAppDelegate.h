@@ -28,6 +28,7 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 class QWidget;
+class QEvent;
 
 namespace Ui {
 class MainWindow;
@@ -88,10 +89,14 @@ public:
     TaskWrapper* runningTask() const { return searchTask.get(); }
     QDialog* passwordWindow() const { return mPasswordWindow; }
     QWidget* downloadPanel() const;
+    bool downloadRunning() const { return !updateDownload.isNull(); }
+    std::optional<QString> downloadDestinationPath() const { return downloadPath; }
+    std::optional<std::int64_t> downloadExpectedLength() const { return downloadResponse; }
+    // The percentage as computed, which may pass 100; the bar shows it capped at full.
+    double downloadProgressValue() const { return mDownloadProgressValue; }
 
 public slots:
     void openArchive();
-    void clickOnButtonPasswordWindow();
     void changePreferences();
     void pathControlDoubleClick();
     void gotoHomePage();
@@ -101,6 +106,9 @@ public slots:
     void stopExtract();
 
 public:
+    // The action of both password window buttons; only the OK button goes on.
+    void clickOnButtonPasswordWindow(QObject* sender);
+
     // Companion download steps.
     void startUpdateDownload(const QUrl& url);
     void endUpdateDownload();
@@ -125,8 +133,10 @@ private:
     void waitInNewThread();
     void completeExpansion(int exitStatus);
     void loadPreferenceControls();
-    bool reportToolCannotStart(const QString& reason);
-    void askForPasswordWithoutWindow();
+    void endRequestAsCancel(bool customFolderCase);
+    void reportToolCannotStart(const QString& reason);
+    void showPasswordWindow();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     Seam& mSeam;
     UserDefaults& mDefaults;
@@ -161,6 +171,7 @@ private:
     std::optional<QString> downloadPath;
     std::uint32_t downloadBytes = 0;
     int mDownloadTimeoutMs = 60000;
+    double mDownloadProgressValue = 0.0;
 
     // Expansion.
     std::unique_ptr<TaskWrapper> searchTask;
@@ -174,8 +185,10 @@ private:
     std::unique_ptr<ProgressCounter> mProgressCounter;
     std::thread mWaiter;
     bool mStopRequested = false;
-    QStringList mErrorLines;   // "ERROR:" lines of the archiver, for the failure alert
-    QByteArray mPartialLine;   // output after the last line feed
+    bool mCustomFolderCase = false;
+    QString mArchivePath;
+    QStringList mErrorLines; // "ERROR:" lines of the archiver, for the failure alert
+    QString mPartialLine;    // output after the last line feed
 };
 
 } // namespace quendle

@@ -40,7 +40,7 @@ void QuendleAppDelegate::changePreferences()
     mDefaults.setObject(QString::number(mActionAfterExpanding->currentIndex()), keys::ActionAfterExpanding);
     // With no folder in the control, the stored one stays as it is.
     if (!mCustomFolder->url().isEmpty())
-        mDefaults.setObject(mCustomFolder->url().toString(QUrl::FullyEncoded), keys::CustomFolder);
+        mDefaults.setObject(storedFormOf(mCustomFolder->url()), keys::CustomFolder);
     mDefaults.synchronize();
 }
 
@@ -50,7 +50,7 @@ void QuendleAppDelegate::pathControlDoubleClick()
     if (!chosen || chosen->isEmpty())
         return;
     mCustomFolder->setURL(chosen->first());
-    mDefaults.setObject(mCustomFolder->url().toString(QUrl::FullyEncoded), keys::CustomFolder);
+    mDefaults.setObject(storedFormOf(mCustomFolder->url()), keys::CustomFolder);
     mDefaults.synchronize();
 }
 

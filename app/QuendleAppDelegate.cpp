@@ -1,0 +1,165 @@
+// The application delegate's shell: building the main interface, start-up, the entry points.
+#include "app/QuendleAppDelegate.h"
+
+#include "app/WindowSetup.h"
+#include "expansion/ProgressCounter.h"
+#include "platform/Seam.h"
+#include "prefs/PathControl.h"
+#include "prefs/UserDefaults.h"
+#include "progress/ExtractingProgressWindow.h"
+#include "trash/FileManager.h"
+
+#include "ui_DownloadPanel.h"
+#include "ui_MainWindow.h"
+#include "ui_PasswordWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QTimer>
+
+namespace quendle {
+
+QuendleAppDelegate::QuendleAppDelegate(Seam& seam, UserDefaults& defaults, QObject* parent)
+    : QObject(parent)
+    , mSeam(seam)
+    , mDefaults(defaults)
+    , mFileManager(std::make_unique<FileManager>(seam))
+{
+}
+
+QuendleAppDelegate::~QuendleAppDelegate()
+{
+    // A run still going when the delegate goes away: stop the archiver so the waiter returns.
+    if (searchTask)
+        searchTask->stopProcess();
+    if (mWaiter.joinable())
+        mWaiter.join();
+    if (m_mMainWindow)
+        delete m_mMainWindow;
+    delete mPasswordWindow;
+    delete progressPanel;
+}
+
+void QuendleAppDelegate::initialize(UserDefaults& defaults)
+{
+    defaults.registerDefaults(registeredDefaults());
+}
+
+void QuendleAppDelegate::loadMainInterface()
+{
+    auto* mainWindow = new QMainWindow;
+    mMainUi = std::make_unique<Ui::MainWindow>();
+    mMainUi->setupUi(mainWindow);
+    m_mMainWindow = mainWindow;
+    mIsUsedCustomFolder = mMainUi->mIsUsedCustomFolder;
+    mIsUSedRevealInFinder = mMainUi->mIsUSedRevealInFinder;
+    mActionAfterExpanding = mMainUi->mActionAfterExpanding;
+    mCustomFolder = mMainUi->mCustomFolder;
+    mBottomText = mMainUi->mBottomText;
+
+    mPasswordWindow = new QDialog;
+    mPasswordUi = std::make_unique<Ui::PasswordWindow>();
+    mPasswordUi->setupUi(mPasswordWindow);
+    mTopTextOnPasswordWindow = mPasswordUi->mTopTextOnPasswordWindow;
+    mOkButtonPasswordWindow = mPasswordUi->mOkButtonPasswordWindow;
+    mCnlButtonPasswordWindow = mPasswordUi->mCnlButtonPasswordWindow;
+    mPasswdField = mPasswordUi->mPasswdField;
+    mBottomTextOnPasswordWindow = mPasswordUi->mBottomTextOnPasswordWindow;
+
+    progressPanel = new QDialog;
+    mDownloadUi = std::make_unique<Ui::DownloadPanel>();
+    mDownloadUi->setupUi(progressPanel);
+    progressIndicator = mDownloadUi->progressIndicator;
+    progressField = mDownloadUi->progressField;
+
+    // Actions of the interface.
+    connect(mMainUi->actionOpen, &QAction::triggered, this, &QuendleAppDelegate::openArchive);
+    connect(mMainUi->actionQuit, &QAction::triggered, this, [this] { mSeam.terminate(); });
+    connect(mMainUi->homePageButton, &QPushButton::clicked, this, &QuendleAppDelegate::gotoHomePage);
+    connect(mMainUi->ticketsButton, &QPushButton::clicked, this, &QuendleAppDelegate::submitTickets);
+    connect(mMainUi->downloadButton, &QPushButton::clicked, this, &QuendleAppDelegate::downloadVorlith);
+    connect(mIsUsedCustomFolder, &QCheckBox::clicked, this, &QuendleAppDelegate::changePreferences);
+    connect(mIsUSedRevealInFinder, &QCheckBox::clicked, this, &QuendleAppDelegate::changePreferences);
+    connect(mActionAfterExpanding, &QComboBox::activated, this, &QuendleAppDelegate::changePreferences);
+    connect(mOkButtonPasswordWindow, &QPushButton::clicked, this,
+        [this] { clickOnButtonPasswordWindow(mOkButtonPasswordWindow); });
+    connect(mCnlButtonPasswordWindow, &QPushButton::clicked, this,
+        [this] { clickOnButtonPasswordWindow(mCnlButtonPasswordWindow); });
+
+    // The application quits when its last window closes; alerts don't count as windows.
+    m_mMainWindow->installEventFilter(this);
+    mPasswordWindow->installEventFilter(this);
+
+    awakeFromNib();
+}
+
+void QuendleAppDelegate::awakeFromNib()
+{
+    isOpenfromFinder = false;
+    centerOnScreen(m_mMainWindow);
+    setContentBorderThickness(m_mMainWindow, 30);
+    loadPreferenceControls();
+    mOkButtonPasswordWindow->setDefault(true);
+}
+
+void QuendleAppDelegate::applicationDidFinishLaunching()
+{
+    if (isOpenfromFinder)
+        return;
+    m_mMainWindow->show();
+    m_mMainWindow->raise();
+    m_mMainWindow->activateWindow();
+}
+
+void QuendleAppDelegate::applicationOpenFiles(const QStringList& paths)
+{
+    // Only the first file is expanded; one archive per launch.
+    if (paths.isEmpty())
+        return;
+    applicationOpenFile(paths.first());
+}
+
+void QuendleAppDelegate::openArchive()
+{
+    OpenPanel panel;
+    panel.allowsMultipleSelection = false;
+    panel.canCreateDirectories = true;
+    panel.resolvesAliases = true;
+    panel.canChooseDirectories = false;
+    panel.canChooseFiles = true;
+    panel.title = QStringLiteral("Choose a file object");
+    panel.prompt = QStringLiteral("Choose");
+    panel.extensions = {QStringLiteral("zip"), QStringLiteral("7z"), QStringLiteral("rar"), QStringLiteral("tar"),
+        QStringLiteral("xar"), QStringLiteral("sit"), QStringLiteral("sea"), QStringLiteral("tgz"), QStringLiteral("bz"),
+        QStringLiteral("bz2"), QStringLiteral("tbz"), QStringLiteral("tbz2"), QStringLiteral("tb2"), QStringLiteral("gz")};
+    panel.directory = QDir::homePath();
+    const std::optional<QStringList> chosen = mSeam.runOpenPanel(panel);
+    if (!chosen || chosen->isEmpty())
+        return;
+    applicationOpenFile(QString(chosen->first()));
+}
+
+void QuendleAppDelegate::processStarted()
+{
+}
+
+QWidget* QuendleAppDelegate::downloadPanel() const
+{
+    return progressPanel;
+}
+
+bool QuendleAppDelegate::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Close && (watched == m_mMainWindow || watched == mPasswordWindow)) {
+        const auto* closing = static_cast<QWidget*>(watched);
+        bool anotherVisible = false;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            anotherVisible = anotherVisible || (window != closing && window->isVisible() && window->isWindow());
+        if (!anotherVisible && applicationShouldTerminateAfterLastWindowClosed())
+            mSeam.terminate();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace quendle

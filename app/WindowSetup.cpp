@@ -1,0 +1,36 @@
+// Small window chores shared by the shell and the expansion: centring and the bottom bar.
+#include "app/WindowSetup.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+
+namespace quendle {
+
+void centerOnScreen(QWidget* window)
+{
+    if (!window)
+        return;
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    window->adjustSize();
+    window->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(), screen->availableGeometry()));
+}
+
+void setContentBorderThickness(QWidget* window, int thickness)
+{
+    if (!window)
+        return;
+    auto* bar = window->findChild<QFrame*>(QStringLiteral("bottomBar"));
+    if (!bar)
+        return;
+    bar->setFixedHeight(thickness);
+    bar->setStyleSheet(QStringLiteral(
+        "QFrame#bottomBar { border: none; border-top: 1px solid palette(mid);"
+        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 palette(window), stop:1 palette(midlight)); }"));
+}
+
+} // namespace quendle

@@ -1,0 +1,133 @@
+// The extraction run: the archiver as a child process, the progress poll, the stop control,
+// and the completion steps once the archiver has exited.
+#include "app/QuendleAppDelegate.h"
+
+#include "expansion/Planning.h"
+#include "expansion/ProgressCounter.h"
+#include "platform/Paths.h"
+#include "platform/Seam.h"
+#include "prefs/UserDefaults.h"
+#include "progress/ExtractingProgressWindow.h"
+#include "trash/FileManager.h"
+
+#include <QDir>
+#include <QTimer>
+
+namespace quendle {
+
+namespace {
+constexpr int kMaxErrorLines = 5;
+constexpr qsizetype kMaxPartialLine = 64 * 1024;
+} // namespace
+
+bool QuendleAppDelegate::startExtractionRun(int timerIntervalMs, bool showWindowFirst)
+{
+    Q_UNUSED(showWindowFirst);
+    m_mArgs.insert(0, toolPath());
+    mErrorLines.clear();
+    mPartialLine.clear();
+    mStopRequested = false;
+    searchTask = std::make_unique<TaskWrapper>(this, m_mArgs);
+    if (!searchTask->startProcess()) {
+        mExtractProgressWindow->close();
+        return false;
+    }
+
+    mProgressCounter = std::make_unique<ProgressCounter>(m_whatToShow);
+    connect(mProgressCounter.get(), &ProgressCounter::counted, this, [this](std::uint64_t count) {
+        if (mExtractTimer() && mExtractProgressWindow)
+            mExtractProgressWindow->updateProgressIndicatorValue(double(count));
+    });
+    auto* timer = new QTimer(this);
+    timer->setInterval(timerIntervalMs);
+    connect(timer, &QTimer::timeout, this, &QuendleAppDelegate::myTimerTest);
+    timer->start();
+    setMExtractTimer(timer);
+
+    mWaiter = std::thread([this] { waitInNewThread(); });
+    return true;
+}
+
+void QuendleAppDelegate::myTimerTest()
+{
+    if (!mProgressCounter || !mExtractProgressWindow)
+        return;
+    mExtractProgressWindow->updateProgressIndicatorValue(double(mProgressCounter->poll()));
+}
+
+void QuendleAppDelegate::processFinished()
+{
+    if (mExtractTimer())
+        myTimerTest();
+    mExtractProgressWindow->updateProgressIndicatorValue(double(mAmountFilesInArchive));
+    mExtractProgressWindow->orderOut();
+}
+
+void QuendleAppDelegate::appendOutput(const QString& output)
+{
+    // Only the archiver's error lines are kept, for the alert when it fails.
+    if (output.isNull() || mErrorLines.size() >= kMaxErrorLines)
+        return;
+    mPartialLine += output;
+    qsizetype start = 0;
+    for (qsizetype end = mPartialLine.indexOf(u'\n'); end >= 0; end = mPartialLine.indexOf(u'\n', start)) {
+        const QString line = mPartialLine.mid(start, end - start).trimmed();
+        start = end + 1;
+        if (line.startsWith(QLatin1String("ERROR:")) && mErrorLines.size() < kMaxErrorLines)
+            mErrorLines.append(line.mid(6).trimmed());
+    }
+    mPartialLine.remove(0, start);
+    if (mPartialLine.size() > kMaxPartialLine)
+        mPartialLine.clear();
+}
+
+void QuendleAppDelegate::stopExtract()
+{
+    if (!searchTask)
+        return;
+    mStopRequested = true;
+    searchTask->stopProcess();
+}
+
+void QuendleAppDelegate::waitInNewThread()
+{
+    // The waiter only waits; everything that follows happens on the main thread.
+    const int status = searchTask->waitUntilExit();
+    QMetaObject::invokeMethod(this, [this, status] { completeExpansion(status); }, Qt::QueuedConnection);
+}
+
+void QuendleAppDelegate::completeExpansion(int exitStatus)
+{
+    if (mWaiter.joinable())
+        mWaiter.join();
+    // Whichever came first, the end of the output or the exit, the rest of the output is
+    // relayed and processFinished has run before the completion steps.
+    searchTask->stopProcess();
+
+    if (exitStatus != 0 && !mStopRequested) {
+        const QString informative = mErrorLines.isEmpty()
+            ? QStringLiteral("The archiver exited with status %1.").arg(exitStatus)
+            : mErrorLines.join(u'\n');
+        mSeam.runAlert({QStringLiteral("Cannot Expand Archive."), informative, {QStringLiteral("OK")}, AlertStyle::Warning});
+    }
+
+    if (intValue(mDefaults.stringForKey(keys::IsRevealInFinder)) == 1)
+        mSeam.revealInFileManager(whatToShow());
+    // The archive itself is never the item that goes to the Trash.
+    if (intValue(mDefaults.stringForKey(keys::ActionAfterExpanding)) == 1
+        && QDir::cleanPath(whatToShow()) != QDir::cleanPath(mArchivePath))
+        mFileManager->trashPath(whatToShow(), false);
+    // The last poll: the archiver has exited, so the count is taken exactly, once.
+    if (mExtractTimer() && mProgressCounter)
+        mExtractProgressWindow->updateProgressIndicatorValue(double(mProgressCounter->countNow()));
+    if (QTimer* timer = mExtractTimer()) {
+        timer->stop();
+        timer->deleteLater();
+    }
+    setMExtractTimer(nullptr);
+    mExtractProgressWindow->close();
+    mSeam.terminate();
+    emit expansionCompleted();
+}
+
+} // namespace quendle

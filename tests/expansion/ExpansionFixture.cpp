@@ -1,0 +1,106 @@
+// A delegate with scripted answers, temporary folders, and archives made with the real 7-Zip.
+#include "ExpansionFixture.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace quendle::test {
+
+void ExpansionTest::SetUp()
+{
+    mOldResourcePath = qgetenv("QUENDLE_RESOURCE_PATH");
+    if (sevenZip().isEmpty())
+        GTEST_SKIP() << "7-Zip is not installed";
+    relaunch();
+}
+
+void ExpansionTest::TearDown()
+{
+    delegate.reset();
+    // Windows of a finished test must not count as visible windows in the next one.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    qputenv("QUENDLE_RESOURCE_PATH", mOldResourcePath);
+}
+
+void ExpansionTest::relaunch()
+{
+    delegate.reset();
+    defaults = std::make_unique<UserDefaults>();
+    QuendleAppDelegate::initialize(*defaults);
+    delegate = std::make_unique<QuendleAppDelegate>(seam, *defaults);
+    delegate->loadMainInterface();
+    QObject::connect(delegate.get(), &QuendleAppDelegate::expansionCompleted, [this] { ++mCompletions; });
+}
+
+void ExpansionTest::setPreference(const QString& key, const QString& value)
+{
+    defaults->setObject(value, key);
+    defaults->synchronize();
+}
+
+QString ExpansionTest::makeArchive(const QString& name, const QMap<QString, QByteArray>& files,
+    const QStringList& extraSwitches)
+{
+    QTemporaryDir source;
+    QStringList tops;
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const QString path = source.path() + u'/' + it.key();
+        if (it.key().endsWith(u'/'))
+            QDir().mkpath(path);
+        else
+            writeFile(path, it.value());
+        const QString top = it.key().section(u'/', 0, 0);
+        if (!tops.contains(top))
+            tops.append(top);
+    }
+    const QString archive = work() + u'/' + name;
+    QStringList arguments {QStringLiteral("a"), archive};
+    arguments << extraSwitches << QStringLiteral("--") << tops;
+    QByteArray output;
+    const int status = runProgram(sevenZip(), arguments, &output, source.path());
+    EXPECT_EQ(status, 0) << output.constData();
+    return archive;
+}
+
+void ExpansionTest::useFakeTool(const QByteArray& script)
+{
+    const QString tool = mFakeResources.path() + QStringLiteral("/.utility/7z");
+    writeFile(tool, "#!/bin/sh\n" + script);
+    QFile::setPermissions(tool, QFile::permissions(tool) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    qputenv("QUENDLE_RESOURCE_PATH", QFile::encodeName(mFakeResources.path()));
+}
+
+void ExpansionTest::useMissingTool()
+{
+    qputenv("QUENDLE_RESOURCE_PATH", QFile::encodeName(mFakeResources.path() + QStringLiteral("/nothing-here")));
+}
+
+bool ExpansionTest::waitForCompletion(int timeoutMs)
+{
+    const int before = mCompletions;
+    QDeadlineTimer deadline(timeoutMs);
+    while (mCompletions == before && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return mCompletions > before;
+}
+
+void ExpansionTest::typePasswordAndPressOk(const QString& password)
+{
+    passwordWindow()->findChild<QLineEdit*>(QStringLiteral("mPasswdField"))->setText(password);
+    passwordWindow()->findChild<QPushButton*>(QStringLiteral("mOkButtonPasswordWindow"))->click();
+}
+
+bool ExpansionTest::wrongPasswordNoticeShown() const
+{
+    return !passwordWindow()->findChild<QLabel*>(QStringLiteral("mBottomTextOnPasswordWindow"))->isHidden();
+}
+
+} // namespace quendle::test
