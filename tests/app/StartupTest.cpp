@@ -1,0 +1,158 @@
+// Start-up, the entry points and the main window, driven in process with scripted answers.
+#include "ExpansionFixture.h"
+
+#include "prefs/PathControl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+
+namespace quendle::test {
+namespace {
+
+// Records every call of the archiver, one line each, and lists one folder.
+QByteArray recordingTool(const QString& record)
+{
+    return "printf '%s ' \"$@\" >> '" + record.toUtf8() + R"(' ; echo >> ')" + record.toUtf8() + R"('
+case "$1" in
+l) printf 'Path = %s\n\nPath = out/f\n' "$2" ;;
+x) mkdir -p "${3#-o}/out" ;;
+esac
+)";
+}
+
+TEST_F(ExpansionTest, LaunchedAloneShowsTheMainWindowWithTheRegisteredDefaults)
+{
+    QMainWindow* window = delegate->mMainWindow();
+    EXPECT_FALSE(window->isVisible()); // hidden until launching has finished
+    EXPECT_FALSE(delegate->openedFromFinder());
+    delegate->applicationDidFinishLaunching();
+    EXPECT_TRUE(window->isVisible());
+
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(std::abs(window->frameGeometry().center().x() - screen.center().x()), 2);
+    EXPECT_EQ(window->findChild<QFrame*>(QStringLiteral("bottomBar"))->height(), 30);
+
+    EXPECT_FALSE(window->findChild<QCheckBox*>(QStringLiteral("mIsUsedCustomFolder"))->isChecked());
+    EXPECT_TRUE(window->findChild<QCheckBox*>(QStringLiteral("mIsUSedRevealInFinder"))->isChecked());
+    auto* action = window->findChild<QComboBox*>(QStringLiteral("mActionAfterExpanding"));
+    EXPECT_EQ(action->currentIndex(), 0);
+    EXPECT_EQ(action->itemText(0), QStringLiteral("Do nothing"));
+    EXPECT_TRUE(action->itemText(1).contains(QStringLiteral("Trash")));
+    EXPECT_EQ(window->findChild<PathControl*>(QStringLiteral("mCustomFolder"))->folderPath(), QDir::homePath());
+    EXPECT_TRUE(passwordWindow()->findChild<QPushButton*>(QStringLiteral("mOkButtonPasswordWindow"))->isDefault());
+    // Nothing was written: the defaults live in memory only.
+    EXPECT_FALSE(QFile::exists(defaults->fileName()));
+}
+
+TEST_F(ExpansionTest, LaunchedWithThreeFilesExpandsOnlyTheFirstAndNeverShowsTheMainWindow)
+{
+    const QString record = work() + QStringLiteral("/calls");
+    useFakeTool(recordingTool(record));
+    QStringList archives;
+    for (const char* name : {"one.zip", "two.zip", "three.zip"}) {
+        archives << work() + u'/' + QLatin1String(name);
+        writeFile(archives.last(), "x");
+    }
+    delegate->applicationOpenFiles(archives);
+    delegate->applicationDidFinishLaunching();
+    EXPECT_FALSE(delegate->mMainWindow()->isVisible());
+    ASSERT_TRUE(waitForCompletion());
+    const QList<QByteArray> calls = readFile(record).trimmed().split('\n');
+    ASSERT_EQ(calls.size(), 2);
+    EXPECT_TRUE(calls[0].startsWith("l " + archives[0].toUtf8() + " -slt"));
+    EXPECT_TRUE(calls[1].startsWith("x " + archives[0].toUtf8()));
+    EXPECT_TRUE(seam.alerts.isEmpty());
+}
+
+TEST_F(ExpansionTest, OpenPanelIsConfiguredAndItsCancelChangesNothing)
+{
+    const QString record = work() + QStringLiteral("/calls");
+    useFakeTool(recordingTool(record));
+    delegate->applicationDidFinishLaunching();
+    delegate->openArchive();
+    ASSERT_EQ(seam.openPanels.size(), 1);
+    const OpenPanel& panel = seam.openPanels[0];
+    EXPECT_EQ(panel.title, QStringLiteral("Choose a file object"));
+    EXPECT_EQ(panel.prompt, QStringLiteral("Choose"));
+    EXPECT_EQ(panel.directory, QDir::homePath());
+    EXPECT_EQ(panel.extensions, (QStringList {QStringLiteral("zip"), QStringLiteral("7z"), QStringLiteral("rar"),
+                                    QStringLiteral("tar"), QStringLiteral("xar"), QStringLiteral("sit"),
+                                    QStringLiteral("sea"), QStringLiteral("tgz"), QStringLiteral("bz"),
+                                    QStringLiteral("bz2"), QStringLiteral("tbz"), QStringLiteral("tbz2"),
+                                    QStringLiteral("tb2"), QStringLiteral("gz")}));
+    EXPECT_FALSE(panel.allowsMultipleSelection);
+    EXPECT_FALSE(panel.canChooseDirectories);
+    EXPECT_TRUE(panel.canChooseFiles);
+    EXPECT_FALSE(QFile::exists(record));
+    EXPECT_TRUE(delegate->mMainWindow()->isVisible());
+    EXPECT_FALSE(delegate->openedFromFinder());
+
+    // The same panel confirmed hands its file to the open-file flow.
+    const QString archive = work() + QStringLiteral("/chosen.zip");
+    writeFile(archive, "x");
+    seam.openPanelAnswers = {QStringList {archive}};
+    delegate->openArchive();
+    ASSERT_TRUE(waitForCompletion());
+    EXPECT_TRUE(readFile(record).startsWith("l " + archive.toUtf8()));
+}
+
+TEST_F(ExpansionTest, TheOpenMenuItemSendsOpenArchive)
+{
+    delegate->applicationDidFinishLaunching();
+    QAction* open = nullptr;
+    for (QAction* action : delegate->mMainWindow()->findChildren<QAction*>())
+        if (action->shortcut() == QKeySequence(QStringLiteral("Ctrl+O")))
+            open = action;
+    ASSERT_NE(open, nullptr);
+    open->trigger();
+    EXPECT_EQ(seam.openPanels.size(), 1);
+}
+
+TEST_F(ExpansionTest, ClosingTheLastWindowQuitsButNotWhileAnotherIsOpen)
+{
+    delegate->applicationDidFinishLaunching();
+    passwordWindow()->show();
+    delegate->mMainWindow()->close();
+    EXPECT_EQ(seam.terminateCount, 0);
+    passwordWindow()->close();
+    EXPECT_EQ(seam.terminateCount, 1);
+}
+
+TEST_F(ExpansionTest, PreferenceControlsWriteAllFourKeysAtOnce)
+{
+    delegate->applicationDidFinishLaunching();
+    QMainWindow* window = delegate->mMainWindow();
+    window->findChild<QCheckBox*>(QStringLiteral("mIsUSedRevealInFinder"))->click();
+    UserDefaults reread; // what a new launch reads from the same file
+    EXPECT_EQ(reread.stringForKey(keys::IsRevealInFinder), QStringLiteral("0"));
+    EXPECT_EQ(reread.stringForKey(keys::IsUsedCustomFolder), QStringLiteral("0"));
+    EXPECT_EQ(reread.stringForKey(keys::ActionAfterExpanding), QStringLiteral("0"));
+    EXPECT_EQ(reread.stringForKey(keys::CustomFolder), QDir::homePath());
+
+    // The folder chooser stores the chosen folder's file URL at once, and nothing else.
+    const QString folder = work() + QStringLiteral("/Zielordner ü %");
+    QDir().mkpath(folder);
+    seam.openPanelAnswers = {QStringList {folder}};
+    window->findChild<PathControl*>(QStringLiteral("mCustomFolder"))->doubleClicked();
+    UserDefaults after;
+    const std::optional<QString> stored = after.stringForKey(keys::CustomFolder);
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(stored->startsWith(QStringLiteral("file:///")));
+    EXPECT_TRUE(stored->endsWith(u'/'));
+    EXPECT_EQ(folderPathFromStored(stored), folder);
+    EXPECT_EQ(after.stringForKey(keys::IsUsedCustomFolder), QStringLiteral("0"));
+    EXPECT_EQ(seam.openPanels.last().title, QStringLiteral("Choose a file object"));
+    EXPECT_TRUE(seam.openPanels.last().canChooseDirectories);
+    EXPECT_FALSE(seam.openPanels.last().canChooseFiles);
+}
+
+} // namespace
+} // namespace quendle::test
