@@ -16,7 +16,9 @@ void centerOnScreen(QWidget* window)
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    window->adjustSize();
+    // Keep the size the interface file gave, grown to what the contents need.
+    window->ensurePolished();
+    window->resize(window->size().expandedTo(window->minimumSizeHint()));
     window->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(), screen->availableGeometry()));
 }
 
