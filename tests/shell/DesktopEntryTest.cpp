@@ -1,10 +1,9 @@
-// The desktop entry and icon: what the desktop reads to offer Quendle for archives.
+// The desktop entry: what the desktop reads to offer Quendle for archives.
 #include <QFile>
 #include <QHash>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -74,19 +73,6 @@ TEST(DesktopEntry, PassesTheDesktopsOwnValidator)
     process.start(validator, {sourceFile(QStringLiteral("quendle.desktop"))});
     ASSERT_TRUE(process.waitForFinished());
     EXPECT_EQ(process.exitCode(), 0) << process.readAll().toStdString();
-}
-
-TEST(DesktopIcon, IsAScalableSvg)
-{
-    QFile file(sourceFile(QStringLiteral("quendle.svg")));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QXmlStreamReader svg(&file);
-    ASSERT_TRUE(svg.readNextStartElement());
-    EXPECT_EQ(svg.name(), QStringLiteral("svg"));
-    EXPECT_FALSE(svg.attributes().value(QStringLiteral("viewBox")).isEmpty());
-    while (!svg.atEnd())
-        svg.readNext();
-    EXPECT_FALSE(svg.hasError()) << svg.errorString().toStdString();
 }
 
 } // namespace

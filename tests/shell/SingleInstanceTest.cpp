@@ -72,13 +72,10 @@ protected:
     QByteArray mOld;
 };
 
-TEST_F(SingleInstanceTest, TheSocketLivesInThePrivateRuntimeFolder)
+TEST_F(SingleInstanceTest, TheSocketLivesInTheRuntimeFolderOnlyWhenItIsPrivate)
 {
     EXPECT_EQ(SingleInstance::socketPath(), mRuntime.path() + QStringLiteral("/quendle.socket"));
-}
-
-TEST_F(SingleInstanceTest, ARuntimeFolderOthersCanEnterIsNotUsed)
-{
+    // Others may enter: a folder of our own in the temporary folder is used instead.
     QFile::setPermissions(mRuntime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
         | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
     const QString own = QDir::tempPath() + QStringLiteral("/quendle-%1").arg(::getuid());

@@ -1,0 +1,252 @@
+// The companion download (Vorlith's disk image, with its progress panel) and the main window's web links.
+#include "app/QuendleAppDelegate.h"
+
+#include "download/Links.h"
+#include "platform/Seam.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QProgressBar>
+#include <QTemporaryFile>
+
+#include <cstdio>
+
+namespace quendle {
+
+namespace {
+
+const QString kConnectingText = QStringLiteral("Connecting to server");
+const QString kConnectedText = QStringLiteral("Connected to server");
+const QString kReceivingText = QStringLiteral("Receiving data");
+
+// The length a response announces; -1 when it gives none.
+std::int64_t expectedContentLength(const QNetworkReply* reply)
+{
+    bool ok = false;
+    const qlonglong length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
+    return ok ? length : -1;
+}
+
+// 0 for a reply without an HTTP status (a failure before any response).
+int httpStatus(const QNetworkReply* reply)
+{
+    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+}
+
+// The file being written for a reply: it lives beside the destination and belongs to the reply,
+// so a transfer that ends without success takes it away.
+QTemporaryFile* partialFileOf(const QNetworkReply* reply)
+{
+    return reply ? reply->findChild<QTemporaryFile*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+// The percentage shown by a bar whose range is 0 to 100: a value past the end shows a full bar,
+// as an overfilled bar of the desktop would; the computed value itself is kept as it is.
+int barValue(double percentage)
+{
+    if (!(percentage > 0.0))
+        return 0;
+    return percentage >= 100.0 ? 100 : static_cast<int>(percentage);
+}
+
+} // namespace
+
+void QuendleAppDelegate::gotoHomePage()
+{
+    mSeam.openUrl(homePageUrl());
+}
+
+void QuendleAppDelegate::submitTickets()
+{
+    mSeam.openUrl(ticketsUrl());
+}
+
+void QuendleAppDelegate::downloadVorlith()
+{
+    startUpdateDownload(companionUrl());
+}
+
+void QuendleAppDelegate::startUpdateDownload(const QUrl& url)
+{
+    // The fields hold one download. Another click while it runs only brings its panel forward;
+    // the running transfer and its file are left alone.
+    if (updateDownload) {
+        progressPanel->show();
+        progressPanel->raise();
+        progressPanel->activateWindow();
+        return;
+    }
+
+    if (!mNetwork)
+        mNetwork = new QNetworkAccessManager(this);
+
+    const QString destination = QString::fromLatin1(kDownloadDestination);
+    // The bytes go to a private file beside the destination and replace it only once complete:
+    // a failed transfer neither leaves a partial image there nor destroys the one already there.
+    auto* partialFile = new QTemporaryFile(destination + QStringLiteral(".XXXXXX"));
+    const bool created = url.isValid() && !url.isRelative()
+        && mNetwork->supportedSchemes().contains(url.scheme()) && partialFile->open();
+    if (!created) {
+        delete partialFile;
+        endUpdateDownload();
+        presentDownloadError();
+        return;
+    }
+
+    // The protocol's default caching (no cache is installed) and the idle time-out.
+    QNetworkRequest request(url);
+    request.setTransferTimeout(mDownloadTimeoutMs);
+    QNetworkReply* reply = mNetwork->get(request);
+    partialFile->setParent(reply);
+    updateDownload = reply;
+    downloadPath = destination;
+    mDownloadProgressValue = 0.0;
+
+    // Each chunk is written as it arrives; the delegate only counts it.
+    const auto receive = [this, reply, partialFile]() -> bool {
+        while (reply->bytesAvailable() > 0) {
+            const QByteArray chunk = reply->read(1 << 20);
+            if (chunk.isEmpty())
+                break;
+            if (partialFile->write(chunk) != chunk.size()) {
+                downloadDidFailWithError(reply, partialFile->errorString());
+                return false;
+            }
+            downloadDidReceiveDataOfLength(reply, static_cast<std::uint32_t>(chunk.size()));
+        }
+        return true;
+    };
+
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
+        if (reply != updateDownload)
+            return;
+        // An error page is not the image: 404 and the like end the download here.
+        if (httpStatus(reply) >= 400) {
+            downloadDidFailWithError(reply, reply->errorString());
+            return;
+        }
+        downloadDidReceiveResponse(reply, expectedContentLength(reply));
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply, receive] {
+        if (reply == updateDownload && httpStatus(reply) < 400)
+            receive();
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, partialFile, receive] {
+        if (reply != updateDownload)
+            return;
+        const int status = httpStatus(reply);
+        if (reply->error() != QNetworkReply::NoError || (status != 0 && (status < 200 || status > 299))) {
+            downloadDidFailWithError(reply, reply->errorString());
+            return;
+        }
+        if (!receive())
+            return;
+        const bool flushed = partialFile->flush();
+        const QByteArray from = QFile::encodeName(partialFile->fileName());
+        partialFile->close();
+        // rename() replaces whatever is at the destination in one step, a symbolic link
+        // included, instead of writing through it.
+        if (!flushed || std::rename(from.constData(), QFile::encodeName(*downloadPath).constData()) != 0) {
+            downloadDidFailWithError(reply, partialFile->errorString());
+            return;
+        }
+        partialFile->setAutoRemove(false);
+        downloadDidFinish(reply);
+    });
+
+    progressField->setText(kConnectingText);
+    progressIndicator->show();
+    mBottomText->hide();
+    // Indeterminate: the bar animates by itself while its range is empty.
+    progressIndicator->setRange(0, 0);
+    progressPanel->show();
+    progressPanel->raise();
+    progressPanel->activateWindow();
+}
+
+void QuendleAppDelegate::endUpdateDownload()
+{
+    progressField->setText(QString());
+    // An indeterminate bar stops animating once hidden; its mode is left for the next start.
+    progressPanel->hide();
+    if (QNetworkReply* reply = updateDownload.data()) {
+        // Cleared first, so that whatever abort() emits finds no download of ours.
+        updateDownload.clear();
+        reply->disconnect(this);
+        if (QTemporaryFile* partialFile = partialFileOf(reply); partialFile && partialFile->autoRemove())
+            partialFile->remove();
+        reply->abort();
+        reply->deleteLater();
+    }
+    downloadResponse.reset();
+    downloadPath.reset();
+}
+
+void QuendleAppDelegate::presentDownloadSuccess()
+{
+    progressIndicator->hide();
+    mBottomText->show();
+    mSeam.runPanel(Panel {QStringLiteral("Update Downloaded"),
+        QStringLiteral("Vorlith app will be found on the newly opened disk image."), QStringLiteral("OK"), QString(),
+        AlertStyle::Informational});
+}
+
+void QuendleAppDelegate::presentDownloadError()
+{
+    progressIndicator->hide();
+    mBottomText->show();
+    mSeam.runPanel(Panel {QStringLiteral("Unable to Download"),
+        QStringLiteral("Quendle was not able to download Vorlith app from the server."), QStringLiteral("OK"),
+        QString(), AlertStyle::Informational});
+}
+
+void QuendleAppDelegate::downloadDidReceiveResponse(QNetworkReply*, std::int64_t expectedContentLength)
+{
+    downloadResponse = expectedContentLength;
+    downloadBytes = 0;
+    progressField->setText(kConnectedText);
+}
+
+void QuendleAppDelegate::downloadDidReceiveDataOfLength(QNetworkReply*, std::uint32_t length)
+{
+    const std::int64_t expected = downloadResponse.value_or(-1);
+    // A 32-bit counter: past 4 GiB it starts again from small values.
+    downloadBytes = static_cast<std::uint32_t>(downloadBytes + length);
+    if (expected > 0) {
+        const float percentage = static_cast<float>(downloadBytes) / static_cast<float>(expected) * 100.0f;
+        mDownloadProgressValue = static_cast<double>(percentage);
+        progressIndicator->setRange(0, 100);
+        progressIndicator->setValue(barValue(mDownloadProgressValue));
+    }
+    progressField->setText(kReceivingText);
+}
+
+void QuendleAppDelegate::downloadDidFinish(QNetworkReply*)
+{
+    // Without a download there is no file of ours to open, nor one to delete.
+    if (!downloadPath) {
+        endUpdateDownload();
+        presentDownloadError();
+        return;
+    }
+    const QString path = *downloadPath;
+    endUpdateDownload();
+    if (mSeam.openUrl(QUrl::fromLocalFile(path))) {
+        presentDownloadSuccess();
+        return;
+    }
+    QFile::remove(path);
+    presentDownloadError();
+}
+
+void QuendleAppDelegate::downloadDidFailWithError(QNetworkReply*, const QString&)
+{
+    endUpdateDownload();
+    presentDownloadError();
+}
+
+} // namespace quendle

@@ -1,0 +1,158 @@
+// Two quendle processes: a second launch during a slow expansion hands its archive to the first
+// (which meets it with the busy alert) and ends at once with status 0.
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+const QString kBusyText = QStringLiteral("Quendle extracts some archive. Please, wait for end of the operation and try again.");
+
+void writeFile(const QString& path, const QByteArray& contents, QFile::Permissions permissions = {})
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(contents);
+    file.close();
+    if (permissions)
+        file.setPermissions(permissions);
+}
+
+// The deadline only keeps a broken run from hanging the suite; nothing is measured.
+bool waitUntil(const std::function<bool()>& condition, int safetyMs = 60000)
+{
+    QDeadlineTimer deadline(safetyMs);
+    while (!condition() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return condition();
+}
+
+class SecondLaunchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        mBinary = qEnvironmentVariable("QUENDLE_BINARY");
+        if (!QFileInfo(mBinary).isExecutable())
+            GTEST_SKIP() << "quendle is not built";
+        ASSERT_TRUE(mRoot.isValid());
+        const QString root = mRoot.path();
+        mStarted = root + QStringLiteral("/extraction-started");
+        mRelease = root + QStringLiteral("/release");
+
+        // A stand-in for the archiver: one entry in its listing; extracting waits until the
+        // test lets it go (or gives up after a minute), then writes that entry.
+        const QByteArray script = "#!/bin/sh\n"
+            "case \"$1\" in\n"
+            "l) printf '%s\\n' '' \"Listing archive: $2\" '' '--' \"Path = $2\" 'Type = zip' '' '----------'"
+            " 'Path = hello.txt' 'Folder = -' 'Size = 6' 'Encrypted = -' '' ;;\n"
+            "x) : > '" + QFile::encodeName(mStarted) + "'\n"
+            "   n=0; while [ ! -e '" + QFile::encodeName(mRelease) + "' ] && [ $n -lt 600 ]; do sleep 0.1; n=$((n+1)); done\n"
+            "   for a; do case \"$a\" in -o*) mkdir -p \"${a#-o}\" && echo hello > \"${a#-o}/hello.txt\" ;; esac; done ;;\n"
+            "esac\n"
+            "exit 0\n";
+        writeFile(root + QStringLiteral("/resources/.utility/7z"), script,
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(root + QStringLiteral("/work/a.zip"), "PK\x05\x06 first");
+        writeFile(root + QStringLiteral("/work/b.zip"), "PK\x05\x06 second");
+        // Nothing is to be shown in a file manager afterwards.
+        writeFile(root + QStringLiteral("/config/quendle/quendle.conf"), "[General]\nIsRevealInFinder=0\n");
+
+        QDir().mkpath(root + QStringLiteral("/run"));
+        QFile::setPermissions(root + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        mEnvironment = QProcessEnvironment::systemEnvironment();
+        mEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        mEnvironment.insert(QStringLiteral("QUENDLE_RESOURCE_PATH"), root + QStringLiteral("/resources"));
+        mEnvironment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/run"));
+        mEnvironment.insert(QStringLiteral("HOME"), root + QStringLiteral("/home"));
+        mEnvironment.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
+        mEnvironment.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
+    }
+
+    void TearDown() override
+    {
+        // Whatever happened, the stand-in stops waiting and nothing is left running.
+        QFile release(mRelease);
+        if (!mRelease.isEmpty())
+            release.open(QIODevice::WriteOnly);
+        for (QProcess* process : {&mFirst, &mSecond}) {
+            if (process->state() != QProcess::NotRunning && !process->waitForFinished(30000)) {
+                process->kill();
+                process->waitForFinished();
+            }
+        }
+    }
+
+    void start(QProcess& process, const QStringList& arguments)
+    {
+        process.setProcessEnvironment(mEnvironment);
+        process.setStandardInputFile(QProcess::nullDevice()); // no terminal: alerts take their only answer
+        process.setWorkingDirectory(mRoot.path() + QStringLiteral("/work"));
+        process.start(mBinary, arguments);
+        ASSERT_TRUE(process.waitForStarted());
+    }
+
+    QString mBinary;
+    QTemporaryDir mRoot;
+    QString mStarted;
+    QString mRelease;
+    QProcessEnvironment mEnvironment;
+    QProcess mFirst;
+    QProcess mSecond;
+};
+
+TEST_F(SecondLaunchTest, ASecondArchiveMeetsTheBusyAlertInTheRunningInstance)
+{
+    start(mFirst, {mRoot.path() + QStringLiteral("/work/a.zip")});
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(mStarted) || mFirst.state() == QProcess::NotRunning; }))
+        << mFirst.readAllStandardError().toStdString();
+    ASSERT_TRUE(QFileInfo::exists(mStarted)) << "the first run ended early:\n" << mFirst.readAllStandardError().toStdString();
+
+    // A relative path: the running instance gets it made absolute.
+    start(mSecond, {QStringLiteral("b.zip")});
+    ASSERT_TRUE(mSecond.waitForFinished(60000));
+    EXPECT_EQ(mSecond.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(mSecond.exitCode(), 0);
+    EXPECT_FALSE(QString::fromUtf8(mSecond.readAllStandardError()).contains(kBusyText));
+
+    QByteArray firstErrors;
+    EXPECT_TRUE(waitUntil([&] {
+        firstErrors += mFirst.readAllStandardError();
+        return QString::fromUtf8(firstErrors).contains(kBusyText);
+    })) << firstErrors.toStdString();
+
+    // The first run goes on to its end undisturbed.
+    QFile(mRelease).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(mFirst.waitForFinished(60000));
+    EXPECT_EQ(mFirst.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(mFirst.exitCode(), 0);
+    EXPECT_TRUE(QFileInfo::exists(mRoot.path() + QStringLiteral("/work/hello.txt")));
+    EXPECT_FALSE(QFileInfo::exists(mRoot.path() + QStringLiteral("/run/quendle.socket")));
+}
+
+TEST_F(SecondLaunchTest, ALaunchWithoutFilesOnlyBringsTheRunningInstanceForward)
+{
+    start(mFirst, {mRoot.path() + QStringLiteral("/work/a.zip")});
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(mStarted) || mFirst.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(QFileInfo::exists(mStarted)) << mFirst.readAllStandardError().toStdString();
+
+    start(mSecond, {});
+    ASSERT_TRUE(mSecond.waitForFinished(60000));
+    EXPECT_EQ(mSecond.exitCode(), 0);
+
+    QFile(mRelease).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(mFirst.waitForFinished(60000));
+    EXPECT_EQ(mFirst.exitCode(), 0);
+    EXPECT_FALSE(QString::fromUtf8(mFirst.readAllStandardError()).contains(kBusyText));
+}
+
+} // namespace
