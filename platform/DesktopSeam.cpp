@@ -7,6 +7,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextStream>
@@ -30,6 +32,16 @@ QMessageBox::Icon iconFor(AlertStyle style)
     case AlertStyle::Informational: break;
     }
     return QMessageBox::Information;
+}
+
+// The message leads in bold above the informative text, in a box wide enough to read it.
+void layOut(QMessageBox& box, const QString& message, const QString& informative)
+{
+    box.setTextFormat(Qt::RichText);
+    box.setText(QStringLiteral("<b>%1</b>").arg(message.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>"))));
+    box.setInformativeText(informative);
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(380, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 int indexOfCancel(const QStringList& buttons)
@@ -99,8 +111,8 @@ int DesktopSeam::runAlert(const Alert& alert)
             text += u'\n' + alert.informativeText;
         return kAlertFirstButtonReturn + answerWithoutWindow(text, alert.buttons, indexOfCancel(alert.buttons));
     }
-    QMessageBox box(iconFor(alert.style), QGuiApplication::applicationDisplayName(), alert.messageText);
-    box.setInformativeText(alert.informativeText);
+    QMessageBox box(iconFor(alert.style), QGuiApplication::applicationDisplayName(), QString());
+    layOut(box, alert.messageText, alert.informativeText);
     QList<QAbstractButton*> added;
     for (int i = 0; i < alert.buttons.size(); ++i) {
         // The first button is the default one, as on every desktop's alert.
@@ -125,7 +137,9 @@ int DesktopSeam::runPanel(const Panel& panel)
         const int index = answerWithoutWindow(panel.title + u'\n' + panel.message, buttons, int(buttons.size()) - 1);
         return index == 0 ? kPanelDefaultReturn : kPanelAlternateReturn;
     }
-    QMessageBox box(iconFor(panel.style), panel.title, panel.message);
+    // The title leads in bold, as a panel's title does; window managers may hide window titles.
+    QMessageBox box(iconFor(panel.style), QGuiApplication::applicationDisplayName(), QString());
+    layOut(box, panel.title, panel.message);
     QAbstractButton* defaultButton = box.addButton(panel.defaultButton, QMessageBox::AcceptRole);
     if (!panel.alternateButton.isEmpty())
         box.addButton(panel.alternateButton, QMessageBox::RejectRole);
