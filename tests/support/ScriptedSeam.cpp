@@ -30,7 +30,7 @@ std::optional<QStringList> ScriptedSeam::runOpenPanel(const OpenPanel& panel)
     openPanels.append(panel);
     if (openPanelAnswers.empty())
         return std::nullopt;
-    auto answer = openPanelAnswers.front();
+    std::optional<QStringList> answer = std::move(openPanelAnswers.front());
     openPanelAnswers.pop_front();
     return answer;
 }
