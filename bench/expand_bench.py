@@ -1,0 +1,406 @@
+#!/usr/bin/env python3
+# Benchmark: whole expansions through quendle against bare 7-Zip, and what the progress poll costs.
+"""
+Builds its archives with 7-Zip in a work folder, then, in one run, times:
+
+  bare       7zz x ARCHIVE -oOUT -aoa                        (no poll)
+  bare+poll  the same, beside bench's poll_driver polling OUT/<top> every 50 ms as the
+             extraction run does (the app's own progress counter)
+  unpaced    the same, beside poll_driver --every-tick (a full walk on every tick; --unpaced)
+  quendle    build/bin/quendle ARCHIVE: listing, planning, extraction, polling, quit; offscreen,
+             custom folder OUT, IsRevealInFinder=0 (no file manager), a fresh HOME/XDG per run
+
+several runs each (interleaved, so that drift hits every variant alike), and prints the medians,
+their ratios to bare 7zz in the same run, and quendle's peak memory (its own VmHWM, sampled from
+/proc while it runs; 7-Zip's memory is not counted).
+
+Modes:
+  expand  the three archives (one 300 MB file; 20,000 small files in 200 folders; 200,000 tiny
+          files) on the work folder's file system (disk; --tmpfs for /dev/shm): bare, quendle
+  poll    the 20,000- and 200,000-file archives on disk and on tmpfs: bare, bare+poll, quendle
+  all     both (default)
+
+Targets: quendle/bare <= 1.05 for the big file and <= 1.15 for the file-heavy archives, quendle's
+peak memory < 80 MB, and bare+poll/bare <= 1.05 on disk.
+
+Example:
+  bench/expand_bench.py --build build --runs 3
+"""
+
+import argparse
+import json
+import os
+import platform
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# name: (description, top-level item, target ratio)
+ARCHIVES = {
+    "big": ("one 300 MB file", "big.bin", 1.05),
+    "20k": ("20,000 small files in 200 folders", "small", 1.15),
+    "200k": ("200,000 tiny files", "tiny", 1.15),
+}
+POLL_ARCHIVES = ("20k", "200k")
+MEMORY_TARGET_MB = 80.0
+POLL_TARGET = 1.05
+
+
+def log(*parts):
+    print(*parts, file=sys.stderr, flush=True)
+
+
+def file_system_of(path):
+    """The type of the file system that holds path, from /proc/mounts (longest mount prefix)."""
+    path = os.path.realpath(path)
+    best, kind = "", "?"
+    with open("/proc/mounts") as mounts:
+        for line in mounts:
+            fields = line.split()
+            mount_point = fields[1].replace("\\040", " ")
+            if (path == mount_point or path.startswith(mount_point.rstrip("/") + "/")) and len(mount_point) > len(best):
+                best, kind = mount_point, fields[2]
+    return kind
+
+
+def seven_zip():
+    for name in ("7zz", "7z"):
+        found = shutil.which(name)
+        if found:
+            return found
+    sys.exit("7-Zip (7zz or 7z) is not installed")
+
+
+def run_checked(argv, cwd=None):
+    result = subprocess.run(argv, cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.STDOUT)
+    if result.returncode != 0:
+        sys.exit("failed: %s\n%s" % (" ".join(argv), result.stdout.decode(errors="replace")[-2000:]))
+
+
+# ------------------------------------------------------------------------------------------------
+# Archives
+
+def fill_big(root, size_mb):
+    """One file of random bytes: 7-Zip stores rather than compresses it."""
+    os.makedirs(root, exist_ok=True)
+    chunk = 1 << 20
+    with open(os.path.join(root, "big.bin"), "wb") as out:
+        for _ in range(size_mb):
+            out.write(os.urandom(chunk))
+    return 1
+
+
+def fill_many(root, top, files, folders, size_for):
+    """files files spread over folders folders below root/top, mildly compressible text."""
+    per_folder = files // folders
+    seed = os.urandom(4096).hex()
+    count = 0
+    for f in range(folders):
+        folder = os.path.join(root, top, "d%04d" % f)
+        os.makedirs(folder)
+        for i in range(per_folder):
+            size = size_for(count)
+            body = (("%d:%d " % (f, i)) + seed)
+            data = (body * (size // len(body) + 1))[:size].encode()
+            with open(os.path.join(folder, "f%05d.txt" % i), "wb") as out:
+                out.write(data)
+            count += 1
+    return count + folders + 1  # files, folders and the top folder: the entries below OUT
+
+
+def build_archives(names, folder, args):
+    """Builds (or reuses) the named zip archives in folder; returns {name: (path, entries)}."""
+    os.makedirs(folder, exist_ok=True)
+    made = {}
+    for name in names:
+        archive = os.path.join(folder, name + ".zip")
+        stamp = archive + ".json"
+        parameters = {"big_mb": args.big_mb, "small": args.small_files, "tiny": args.tiny_files}
+        if os.path.exists(archive) and os.path.exists(stamp):
+            with open(stamp) as f:
+                saved = json.load(f)
+            if saved.get("parameters") == parameters:
+                made[name] = (archive, saved["entries"])
+                log("reusing", archive)
+                continue
+        source = tempfile.mkdtemp(prefix="source-", dir=folder)
+        log("building", archive, "...")
+        started = time.perf_counter()
+        if name == "big":
+            entries = fill_big(source, args.big_mb)
+        elif name == "20k":
+            entries = fill_many(source, "small", args.small_files, 200, lambda n: 200 + (n * 7919) % 3800)
+        else:
+            entries = fill_many(source, "tiny", args.tiny_files, 1000, lambda n: 10 + (n * 31) % 90)
+        if os.path.exists(archive):
+            os.remove(archive)
+        run_checked([seven_zip(), "a", "-tzip", "-mx=1", archive, ARCHIVES[name][1]], cwd=source)
+        shutil.rmtree(source)
+        with open(stamp, "w") as f:
+            json.dump({"parameters": parameters, "entries": entries}, f)
+        made[name] = (archive, entries)
+        log("  %.1f s, %.1f MB" % (time.perf_counter() - started, os.path.getsize(archive) / 1e6))
+    return made
+
+
+# ------------------------------------------------------------------------------------------------
+# Timed runs
+
+def vm_hwm_kb(pid):
+    try:
+        with open("/proc/%d/status" % pid) as status:
+            for line in status:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+    except (OSError, ValueError):
+        pass
+    return 0
+
+
+def timed(argv, env=None, log_path=None):
+    """Runs argv to its end; returns (seconds, exit status, own peak RSS in kB, max RSS of the
+    process and its children in kB)."""
+    out = open(log_path, "ab") if log_path else subprocess.DEVNULL
+    started = time.perf_counter()
+    process = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=out)
+    peak = 0
+    while True:
+        pid, status, usage = os.wait4(process.pid, os.WNOHANG)
+        if pid:
+            break
+        peak = max(peak, vm_hwm_kb(process.pid))
+        time.sleep(0.005)
+    seconds = time.perf_counter() - started
+    process.returncode = os.waitstatus_to_exitcode(status)
+    if log_path:
+        out.close()
+    return seconds, process.returncode, peak, usage.ru_maxrss
+
+
+def count_entries(root):
+    total = 0
+    for _, folders, files in os.walk(root):
+        total += len(folders) + len(files)
+    return total
+
+
+def fresh_output(out):
+    if os.path.lexists(out):
+        shutil.rmtree(out)
+    os.makedirs(out)
+    # Nothing the previous run wrote is still on its way to the disk.
+    os.sync()
+
+
+class Bench:
+    def __init__(self, args):
+        self.args = args
+        self.sevenzip = seven_zip()
+        self.quendle = os.path.join(args.build, "bin", "quendle")
+        if not os.access(self.quendle, os.X_OK):
+            sys.exit("no quendle at %s (build the quendle target, or pass --build)" % self.quendle)
+        self.poll_driver = args.poll_driver or self.find_poll_driver()
+        self.results = {}
+
+    def find_poll_driver(self):
+        for candidate in ("bench/poll_driver", "bench/poll_driver/poll_driver", "bin/poll_driver"):
+            path = os.path.join(self.args.build, candidate)
+            if os.path.isfile(path) and os.access(path, os.X_OK):
+                return path
+        return None
+
+    def quendle_environment(self, work, out, run_id):
+        home = os.path.join(work, "homes", run_id)
+        if os.path.exists(home):
+            shutil.rmtree(home)
+        folders = {name: os.path.join(home, name) for name in ("home", "config", "data", "run", "cache")}
+        for path in folders.values():
+            os.makedirs(path)
+        os.chmod(folders["run"], 0o700)
+        os.makedirs(os.path.join(folders["config"], "quendle"))
+        with open(os.path.join(folders["config"], "quendle", "quendle.conf"), "w") as conf:
+            conf.write("[General]\nIsUsedCustomFolder=1\nCustomFolder=%s\nIsRevealInFinder=0\n"
+                       "ActionAfterExpanding=0\n" % out)
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS")}
+        env.update({"QT_QPA_PLATFORM": "offscreen", "HOME": folders["home"], "XDG_CONFIG_HOME": folders["config"],
+                    "XDG_DATA_HOME": folders["data"], "XDG_RUNTIME_DIR": folders["run"],
+                    "XDG_CACHE_HOME": folders["cache"],
+                    "DBUS_SESSION_BUS_ADDRESS": "unix:path=" + os.path.join(home, "no-bus")})
+        return env
+
+    def run_variant(self, variant, archive, entries, top, work, run_id):
+        out = os.path.join(work, "out")
+        fresh_output(out)
+        bare = [self.sevenzip, "x", archive, "-o" + out, "-aoa"]
+        record = {}
+        if variant == "bare":
+            seconds, status, _, _ = timed(bare)
+        elif variant in ("bare+poll", "unpaced"):
+            command = [self.poll_driver, os.path.join(out, top), "--interval", "50"]
+            if variant == "unpaced":
+                command.append("--every-tick")
+            driver = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                      stderr=subprocess.DEVNULL)
+            time.sleep(0.2)  # polling before the archiver starts, as the app does
+            seconds, status, _, _ = timed(bare)
+            driver.send_signal(signal.SIGTERM)
+            line = driver.communicate(timeout=600)[0].decode().strip()
+            record["driver"] = line
+        else:
+            env = self.quendle_environment(work, out, run_id)
+            seconds, status, peak, _ = timed([self.quendle, archive], env=env,
+                                             log_path=os.path.join(work, "quendle-%s.log" % run_id))
+            record["peak_kb"] = peak
+        found = count_entries(out)
+        if status != 0 or found != entries:
+            sys.exit("%s of %s: exit status %d, %d entries below the output instead of %d"
+                     % (variant, archive, status, found, entries))
+        record["seconds"] = seconds
+        return record
+
+    def measure(self, file_system, name, archive, entries, variants, work):
+        top = ARCHIVES[name][1]
+        log("== %s on %s (%s): %s" % (name, file_system, work, ", ".join(variants)))
+        self.run_variant("bare", archive, entries, top, work, "warmup")  # archive into the page cache
+        cell = {variant: [] for variant in variants}
+        for run in range(self.args.runs):
+            for variant in variants:
+                record = self.run_variant(variant, archive, entries, top, work, "%s-%s-%d" % (name, variant, run))
+                cell[variant].append(record)
+                log("  run %d %-9s %7.2f s %s" % (run + 1, variant, record["seconds"],
+                    ("peak %.1f MB" % (record["peak_kb"] / 1024)) if "peak_kb" in record else record.get("driver", "")))
+        shutil.rmtree(os.path.join(work, "out"), ignore_errors=True)
+        self.results[(file_system, name)] = cell
+
+
+def median_seconds(records):
+    return statistics.median(r["seconds"] for r in records)
+
+
+def report(bench, plan):
+    variants_shown = ["bare", "bare+poll", "unpaced", "quendle"]
+    header = ("| file system | archive | bare 7zz x | bare+poll (ratio) | unpaced poll (ratio) | quendle (ratio) "
+              "| quendle peak RSS | targets |")
+    lines = [header, "|" + "---|" * 8]
+    for (file_system, name), _ in plan:
+        cell = bench.results[(file_system, name)]
+        bare = median_seconds(cell["bare"])
+        row = ["%s" % file_system, ARCHIVES[name][0], "%.2f s" % bare]
+        for variant in variants_shown[1:]:
+            if variant in cell:
+                m = median_seconds(cell[variant])
+                row.append("%.2f s (%.3f)" % (m, m / bare))
+            else:
+                row.append("")
+        if "quendle" in cell:
+            row.append("%.1f MB" % (max(r["peak_kb"] for r in cell["quendle"]) / 1024))
+        else:
+            row.append("")
+        targets = []
+        if "quendle" in cell:
+            ratio = median_seconds(cell["quendle"]) / bare
+            targets.append("quendle %s %.2f" % ("ok" if ratio <= ARCHIVES[name][2] else "MISSED", ARCHIVES[name][2]))
+            peak = max(r["peak_kb"] for r in cell["quendle"]) / 1024
+            targets.append("memory %s" % ("ok" if peak < MEMORY_TARGET_MB else "MISSED"))
+        if "bare+poll" in cell and file_system == "disk":
+            ratio = median_seconds(cell["bare+poll"]) / bare
+            targets.append("poll %s %.2f" % ("ok" if ratio <= POLL_TARGET else "MISSED", POLL_TARGET))
+        row.append(", ".join(targets))
+        lines.append("| " + " | ".join(row) + " |")
+    return "\n".join(lines)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build", default=os.path.join(REPO, "build"), help="build folder (default: build/)")
+    parser.add_argument("--work", default="/var/tmp/quendle-bench",
+                        help="work folder on disk, for archives and output (default: /var/tmp/quendle-bench)")
+    parser.add_argument("--tmpfs", action="store_true", help="run the expand mode on /dev/shm instead of disk")
+    parser.add_argument("--shm", default="/dev/shm/quendle-bench", help="work folder on tmpfs")
+    parser.add_argument("--mode", choices=("expand", "poll", "all"), default="all")
+    parser.add_argument("--runs", type=int, default=3, help="timed runs of each variant (default 3)")
+    parser.add_argument("--archives", default="big,20k,200k", help="which archives (default big,20k,200k)")
+    parser.add_argument("--unpaced", action="store_true", help="also time bare 7zz beside a walk on every tick")
+    parser.add_argument("--poll-driver", help="the poll driver (default: found in the build folder)")
+    parser.add_argument("--big-mb", type=int, default=300)
+    parser.add_argument("--small-files", type=int, default=20000)
+    parser.add_argument("--tiny-files", type=int, default=200000)
+    parser.add_argument("--keep", action="store_true", help="keep the tmpfs copy of the archives")
+    args = parser.parse_args()
+    args.build = os.path.abspath(args.build)
+    wanted = [a for a in args.archives.split(",") if a]
+    for name in wanted:
+        if name not in ARCHIVES:
+            sys.exit("unknown archive %s (choose from %s)" % (name, ", ".join(ARCHIVES)))
+
+    disk_work = os.path.abspath(args.work)
+    os.makedirs(disk_work, exist_ok=True)
+    if file_system_of(disk_work) == "tmpfs":
+        log("warning: the work folder %s is on tmpfs, not on disk" % disk_work)
+
+    # (file system, archive) -> variants
+    cells = {}
+    if args.mode in ("expand", "all"):
+        for name in wanted:
+            cells.setdefault(("tmpfs" if args.tmpfs else "disk", name), ["bare"]).append("quendle")
+    if args.mode in ("poll", "all"):
+        for file_system in ("disk", "tmpfs"):
+            for name in wanted:
+                if name in POLL_ARCHIVES:
+                    variants = cells.setdefault((file_system, name), ["bare"])
+                    for variant in (["bare+poll"] + (["unpaced"] if args.unpaced else []) + ["quendle"]):
+                        if variant not in variants:
+                            variants.append(variant)
+    order = {"bare": 0, "bare+poll": 1, "unpaced": 2, "quendle": 3}
+    plan = sorted(((key, sorted(v, key=order.get)) for key, v in cells.items()),
+                  key=lambda item: (item[0][0] != "disk", list(ARCHIVES).index(item[0][1])))
+
+    bench = Bench(args)
+    if any(v in ("bare+poll", "unpaced") for _, variants in plan for v in variants) and not bench.poll_driver:
+        sys.exit("no poll_driver in %s/bench (build the poll_driver target, or pass --poll-driver)" % args.build)
+
+    archives = build_archives(sorted({name for (_, name), _ in plan}, key=list(ARCHIVES).index),
+                              os.path.join(disk_work, "archives"), args)
+    shm_work = os.path.abspath(args.shm)
+    for (file_system, name), variants in plan:
+        archive, entries = archives[name]
+        work = disk_work
+        if file_system == "tmpfs":
+            work = shm_work
+            os.makedirs(os.path.join(work, "archives"), exist_ok=True)
+            copy = os.path.join(work, "archives", os.path.basename(archive))
+            if not os.path.exists(copy) or os.path.getsize(copy) != os.path.getsize(archive):
+                shutil.copyfile(archive, copy)
+            archive = copy
+            if file_system_of(work) != "tmpfs":
+                log("warning: %s is not on tmpfs" % work)
+        bench.measure(file_system, name, archive, entries, variants, work)
+        shutil.rmtree(os.path.join(work, "homes"), ignore_errors=True)
+
+    if not args.keep:
+        shutil.rmtree(shm_work, ignore_errors=True)
+
+    print("quendle %s, %s, %s, %d cores, disk work folder %s (%s), %d runs, medians"
+          % (bench.quendle, subprocess.run([bench.sevenzip], stdout=subprocess.PIPE).stdout.decode().strip().splitlines()[0],
+             platform.release(), os.cpu_count(), disk_work, file_system_of(disk_work), args.runs))
+    print("command: " + " ".join([os.path.relpath(sys.argv[0], REPO)] + sys.argv[1:]))
+    print()
+    print(report(bench, plan))
+    print()
+    for (file_system, name), variants in plan:
+        cell = bench.results[(file_system, name)]
+        if "bare+poll" in cell:
+            print("poll driver, %s on %s, last run: %s" % (name, file_system, cell["bare+poll"][-1]["driver"]))
+        if "unpaced" in cell:
+            print("unpaced driver, %s on %s, last run: %s" % (name, file_system, cell["unpaced"][-1]["driver"]))
+
+
+if __name__ == "__main__":
+    main()
