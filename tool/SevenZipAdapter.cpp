@@ -1,132 +1,69 @@
 // The archiver at Quendle's tool path: runs the installed 7-Zip with Quendle's arguments and
-// writes onto the listing the password signs that Quendle reads.
+// gives back what Quendle relies on, for more archives than 7-Zip alone opens the way a user
+// expects.
 //
-// Current 7-Zip releases complain about encrypted headers on standard error ("Cannot open
-// encrypted archive. Wrong password?") or stop at a password prompt, while Quendle reads its
-// signs from the listing on standard output. For "l" this program therefore stands between
-// 7-Zip and Quendle and adds one line to the listing when 7-Zip could not open an encrypted
-// archive. Every other command replaces this program with 7-Zip, so that signals and the exit
-// status are 7-Zip's own.
+// - Password signs: current 7-Zip releases complain about encrypted headers on standard error
+//   ("Cannot open encrypted archive. Wrong password?") or stop at a password prompt, while
+//   Quendle reads its signs from the listing; the listing gets the sign added.
+// - Compressed tars: 7-Zip sees a .tar.gz as one compressed file holding a .tar. When a gzip,
+//   bzip2, xz, zstd or compress stream holds a tar, the listing shows the tar's entries and the
+//   extraction writes the tar's files, streaming the decompressed tar from one 7-Zip into
+//   another (nothing is written to disk on the way).
+// - RAR and StuffIt: when 7-Zip cannot open an archive and lsar can, lsar's listing is printed
+//   in 7-Zip's layout and unar extracts.
+// - Archive paths are always literal: "what?.zip" never matches "whatX.zip".
+// - Listings are valid UTF-8: names stored in a legacy code page would otherwise make the
+//   whole listing unreadable, which Quendle takes for an encrypted archive.
+//
+// A request to stop (the termination signal) reaches every program the adapter started, and
+// the adapter then ends as the archiver did.
+#include "tool/AdapterText.h"
+#include "tool/Children.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
+using namespace quendle::adapter;
 
 namespace {
 
 constexpr std::string_view kSign = "Can not open encrypted archive. Wrong password?\n";
 constexpr int kCannotRun = 126;
 constexpr int kNotFound = 127;
+// 7-Zip's exit status for a fatal error, such as an archive it cannot open.
+constexpr int kFatalError = 2;
 
-// Finds a text in a stream that arrives in chunks of any size.
-struct StreamSearch {
-    std::string_view text;
-    std::size_t matched = 0;
-    bool found = false;
-
-    void step(char c)
-    {
-        if (found)
-            return;
-        if (text[matched] == c) {
-            found = ++matched == text.size();
-            return;
-        }
-        // Fall back to the longest end of what was seen that still starts the text.
-        for (std::size_t k = matched; k > 0; --k) {
-            if (text[k - 1] == c && text.substr(0, k - 1) == text.substr(matched - k + 1, k - 1)) {
-                matched = k;
-                return;
-            }
-        }
-        matched = 0;
-    }
-};
-
-// Finds a line that begins with a text.
-struct LineStartSearch {
-    std::string_view text;
-    std::size_t matched = 0;
-    bool atLineStart = true;
-    bool found = false;
-
-    void step(char c)
-    {
-        if (found)
-            return;
-        if (c == '\n') {
-            atLineStart = true;
-            matched = 0;
-        } else if (atLineStart) {
-            if (text[matched] == c)
-                found = ++matched == text.size();
-            else
-                atLineStart = false;
-        }
-    }
-};
-
-bool sameFile(const struct stat& a, const struct stat& b)
+int exited(int code)
 {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    return (code & 0xFF) << 8;
+}
+
+bool succeeded(int status)
+{
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // The first of 7zz, 7z and 7za on PATH, in that order of preference; empty when none is.
 std::string findSevenZip()
 {
-    std::string searchPath;
-    if (const char* path = std::getenv("PATH")) {
-        searchPath = path;
-    } else {
-        searchPath.resize(confstr(_CS_PATH, nullptr, 0));
-        if (!searchPath.empty()) {
-            confstr(_CS_PATH, searchPath.data(), searchPath.size());
-            searchPath.pop_back(); // confstr counts the terminating NUL
-        }
-    }
-
-    // This program is called 7z too: a PATH that leads back to it must not make it run itself.
-    struct stat self {};
-    bool knowSelf = false;
-#ifdef __linux__
-    knowSelf = stat("/proc/self/exe", &self) == 0;
-#endif
-
     for (const char* name : {"7zz", "7z", "7za"}) {
-        std::size_t begin = 0;
-        while (begin <= searchPath.size()) {
-            std::size_t end = searchPath.find(':', begin);
-            if (end == std::string::npos)
-                end = searchPath.size();
-            const std::string folder = searchPath.substr(begin, end - begin);
-            begin = end + 1;
-            // Empty and relative entries would mean "wherever the caller happens to stand",
-            // which could be the folder of the archive being opened.
-            if (folder.empty() || folder[0] != '/')
-                continue;
-            const std::string candidate = folder + '/' + name;
-            struct stat info {};
-            if (stat(candidate.c_str(), &info) != 0 || !S_ISREG(info.st_mode)
-                || access(candidate.c_str(), X_OK) != 0)
-                continue;
-            if (knowSelf && sameFile(info, self))
-                continue;
-            return candidate;
-        }
+        std::string found = findOnPath(name);
+        if (!found.empty())
+            return found;
     }
     return {};
 }
@@ -154,170 +91,606 @@ void cutOffInput()
 #endif
 }
 
-bool writeAll(int fd, const char* data, std::size_t size)
+// lsar and unar read an argument beginning with "-" as an option.
+std::string asOperand(const std::string& path)
 {
-    while (size > 0) {
-        const ssize_t written = write(fd, data, size);
-        if (written < 0) {
+    return path.starts_with('-') ? "./" + path : path;
+}
+
+// The first bytes of a regular file; empty for anything else.
+std::string headOf(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    std::string head;
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        char buffer[16];
+        ssize_t size;
+        while ((size = read(fd, buffer, sizeof buffer)) < 0 && errno == EINTR) {
+        }
+        if (size > 0)
+            head.assign(buffer, std::size_t(size));
+    }
+    close(fd);
+    return head;
+}
+
+std::size_t readSome(int fd, char* buffer, std::size_t capacity)
+{
+    while (true) {
+        const ssize_t size = read(fd, buffer, capacity);
+        if (size < 0 && errno == EINTR)
+            continue;
+        return size < 0 ? 0 : std::size_t(size);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The listing as Quendle reads it.
+
+class ListingRelay {
+public:
+    // hold: keep everything back until 7-Zip shows that it opened the archive (or until
+    // release), so that another reader can take over without a word of 7-Zip's getting out.
+    ListingRelay(bool hold, std::optional<std::string> namedArchive)
+        : mHolding(hold)
+    {
+        if (namedArchive)
+            mNamer.emplace(std::move(*namedArchive));
+    }
+
+    void out(const char* data, std::size_t size)
+    {
+        for (std::size_t k = 0; k < size; ++k) {
+            mPrompt.step(data[k]);
+            mRecord.step(data[k]);
+        }
+        std::string text;
+        if (mNamer) {
+            std::string named;
+            mNamer->feed(std::string_view(data, size), named);
+            mFixer.feed(named, text);
+        } else {
+            mFixer.feed(std::string_view(data, size), text);
+        }
+        emit(text);
+        if (mHolding && mRecord.found)
+            release();
+    }
+
+    void err(const char* data, std::size_t size)
+    {
+        for (std::size_t k = 0; k < size; ++k) {
+            mCannotOpen.step(data[k]);
+            mCanNotOpen.step(data[k]);
+        }
+        if (mHolding && mHeldErr.size() < kHoldLimit)
+            mHeldErr.append(data, size);
+        else if (!mHolding)
+            mRelayErr = mRelayErr && writeAll(2, data, size);
+    }
+
+    // 7-Zip opened the archive: a record began.
+    bool opened() const { return mRecord.found; }
+    bool showsEncryption() const { return mPrompt.found || mCannotOpen.found || mCanNotOpen.found; }
+
+    void release()
+    {
+        mHolding = false;
+        emit(mHeldOut);
+        mHeldOut.clear();
+        mRelayErr = mRelayErr && writeAll(2, mHeldErr);
+        mHeldErr.clear();
+    }
+
+    // Everything has been relayed: the end of the text, and the sign when 7-Zip showed that
+    // it could not open an encrypted archive.
+    void finish()
+    {
+        std::string text;
+        if (mNamer) {
+            std::string named;
+            mNamer->finish(named);
+            mFixer.feed(named, text);
+        }
+        mFixer.finish(text);
+        emit(text);
+        release();
+        if (mRelayOut && showsEncryption()) {
+            // The sign goes on a line of its own.
+            if (mLastOut != '\n')
+                mRelayOut = writeAll(1, "\n", 1);
+            mRelayOut = mRelayOut && writeAll(1, kSign.data(), kSign.size());
+        }
+    }
+
+private:
+    static constexpr std::size_t kHoldLimit = 1 << 20;
+
+    void emit(const std::string& text)
+    {
+        if (text.empty())
+            return;
+        if (mHolding) {
+            mHeldOut += text;
+            // No preamble is this long: 7-Zip has got somewhere, let it be read.
+            if (mHeldOut.size() > kHoldLimit)
+                release();
+            return;
+        }
+        // When nobody reads any more, keep draining so that 7-Zip is never stuck.
+        mRelayOut = mRelayOut && writeAll(1, text);
+        mLastOut = text.back();
+    }
+
+    bool mHolding;
+    std::optional<ListingHeadNamer> mNamer;
+    Utf8Fixer mFixer;
+    // 7-Zip asks for a password on standard output when none was given, and reports a
+    // refused one on standard error.
+    LineStartSearch mPrompt {"Enter password"};
+    LineStartSearch mRecord {"Path = "};
+    StreamSearch mCannotOpen {"Cannot open encrypted archive"};
+    StreamSearch mCanNotOpen {"Can not open encrypted archive"};
+    std::string mHeldOut;
+    std::string mHeldErr;
+    bool mRelayOut = true;
+    bool mRelayErr = true;
+    char mLastOut = '\n';
+};
+
+// ---------------------------------------------------------------------------------------------
+// Serving the children: their output and error, and the decompressed tar passed from one 7-Zip
+// to the other.
+
+struct Pump {
+    int source = -1; // the decompressed stream
+    int sink = -1;   // the standard input of the 7-Zip that reads the tar
+    pid_t producer = -1;
+    pid_t consumer = -1;
+    std::string pending;
+    std::size_t pendingAt = 0;
+    bool sourceEnded = false;
+};
+
+using Receiver = void (*)(void* context, const char* data, std::size_t size);
+
+struct Watched {
+    int fd = -1;
+    Receiver receive = nullptr;
+    void* context = nullptr;
+};
+
+void closeFd(int& fd)
+{
+    if (fd >= 0)
+        close(fd);
+    fd = -1;
+}
+
+// Runs until the watched streams and the pump's source have all ended.
+void serve(Pump* pump, Watched out, Watched err)
+{
+    static char buffer[1 << 17];
+    bool sinkClosedEarly = false;
+    while (true) {
+        if (pump && stopSignal() != 0) {
+            // Everyone has been told to stop: nothing more is passed on.
+            closeFd(pump->source);
+            closeFd(pump->sink);
+        }
+        pollfd fds[4];
+        Watched* owners[4] = {};
+        int count = 0;
+        int sourceAt = -1;
+        int sinkAt = -1;
+        if (pump && pump->source >= 0 && pump->pendingAt == pump->pending.size()) {
+            sourceAt = count;
+            fds[count++] = {pump->source, POLLIN, 0};
+        }
+        if (pump && pump->sink >= 0 && pump->pendingAt < pump->pending.size()) {
+            sinkAt = count;
+            fds[count++] = {pump->sink, POLLOUT, 0};
+        }
+        for (Watched* watched : {&out, &err}) {
+            if (watched->fd >= 0) {
+                owners[count] = watched;
+                fds[count++] = {watched->fd, POLLIN, 0};
+            }
+        }
+        if (count == 0)
+            break;
+
+        // A reader that left early has either failed (then the rest is not worth decompressing)
+        // or found the tar's end (then the rest is drained, so the stream's checksum is seen).
+        if (sinkClosedEarly && pump->source >= 0) {
+            int status = 0;
+            if (childEnded(pump->consumer, &status)) {
+                sinkClosedEarly = false;
+                if (!succeeded(status)) {
+                    closeFd(pump->source);
+                    signalChild(pump->producer, SIGTERM);
+                    continue;
+                }
+            }
+        }
+        const int ready = poll(fds, nfds_t(count), sinkClosedEarly ? 100 : -1);
+        if (ready < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            break;
         }
-        data += written;
-        size -= std::size_t(written);
+
+        for (int i = 0; i < count; ++i) {
+            if (fds[i].revents == 0)
+                continue;
+            if (i == sourceAt) {
+                const std::size_t size = readSome(pump->source, buffer, sizeof buffer);
+                if (size == 0) {
+                    closeFd(pump->source);
+                    pump->sourceEnded = true;
+                } else if (pump->sink >= 0) {
+                    pump->pending.assign(buffer, size);
+                    pump->pendingAt = 0;
+                }
+            } else if (i == sinkAt) {
+                const ssize_t written = write(pump->sink, pump->pending.data() + pump->pendingAt,
+                    pump->pending.size() - pump->pendingAt);
+                if (written > 0) {
+                    pump->pendingAt += std::size_t(written);
+                } else if (written < 0 && errno != EINTR && errno != EAGAIN) {
+                    closeFd(pump->sink);
+                    pump->pending.clear();
+                    pump->pendingAt = 0;
+                    sinkClosedEarly = pump->source >= 0;
+                }
+            } else {
+                Watched* watched = owners[i];
+                const std::size_t size = readSome(watched->fd, buffer, sizeof buffer);
+                if (size == 0)
+                    closeFd(watched->fd);
+                else
+                    watched->receive(watched->context, buffer, size);
+            }
+        }
+        // The whole stream has been passed on: the reader sees its end.
+        if (pump && pump->sourceEnded && pump->sink >= 0 && pump->pendingAt == pump->pending.size())
+            closeFd(pump->sink);
     }
-    return true;
-}
-
-volatile sig_atomic_t gChild = 0;
-volatile sig_atomic_t gPendingSignal = 0;
-
-// A request to stop the listing is meant for 7-Zip; it ends, and this program with it.
-void forwardSignal(int signal)
-{
-    gPendingSignal = signal;
-    if (gChild > 0)
-        kill(pid_t(gChild), signal);
-}
-
-// Leaves with 7-Zip's own exit status, or dies of the signal that ended it.
-int exitLike(int status)
-{
-    if (WIFEXITED(status))
-        return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) {
-        const int signal = WTERMSIG(status);
-        std::signal(signal, SIG_DFL);
-        sigset_t only;
-        sigemptyset(&only);
-        sigaddset(&only, signal);
-        sigprocmask(SIG_UNBLOCK, &only, nullptr);
-        raise(signal);
-        return 128 + signal;
+    if (pump) {
+        closeFd(pump->source);
+        closeFd(pump->sink);
     }
-    return kCannotRun;
+    closeFd(out.fd);
+    closeFd(err.fd);
 }
 
-int listAndRelay(const std::string& sevenZip, std::vector<char*>& arguments)
+void toRelayOut(void* relay, const char* data, std::size_t size)
+{
+    static_cast<ListingRelay*>(relay)->out(data, size);
+}
+
+void toRelayErr(void* relay, const char* data, std::size_t size)
+{
+    static_cast<ListingRelay*>(relay)->err(data, size);
+}
+
+struct OpenWatch {
+    LineStartSearch record {"Path = "};
+    StreamSearch cannotOpen {"Cannot open encrypted archive"};
+    StreamSearch canNotOpen {"Can not open encrypted archive"};
+    LineStartSearch prompt {"Enter password"};
+    bool relayOut = true;
+    bool relayErr = true;
+};
+
+void watchOut(void* context, const char* data, std::size_t size)
+{
+    auto* watch = static_cast<OpenWatch*>(context);
+    for (std::size_t k = 0; k < size; ++k) {
+        watch->record.step(data[k]);
+        watch->prompt.step(data[k]);
+    }
+    watch->relayOut = watch->relayOut && writeAll(1, data, size);
+}
+
+void watchErr(void* context, const char* data, std::size_t size)
+{
+    auto* watch = static_cast<OpenWatch*>(context);
+    for (std::size_t k = 0; k < size; ++k) {
+        watch->cannotOpen.step(data[k]);
+        watch->canNotOpen.step(data[k]);
+    }
+    watch->relayErr = watch->relayErr && writeAll(2, data, size);
+}
+
+// ---------------------------------------------------------------------------------------------
+// RAR, StuffIt and the other formats of lsar and unar.
+
+// Whether the password opens one encrypted file (the smallest one, so that the check is quick).
+bool passwordOpens(const std::string& lsar, const std::string& archive, const std::string& password,
+    std::int64_t index)
+{
+    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t child = startChild({lsar, "-t", "-nr", "-p", password, "-i", asOperand(archive), std::to_string(index)},
+        {-1, null, null});
+    closeFd(null);
+    if (child < 0)
+        return false;
+    const int status = waitChild(child);
+    if (stopSignal() != 0)
+        exitLike(status);
+    return succeeded(status);
+}
+
+// The listing made by lsar, when lsar knows the archive; nothing is printed otherwise.
+std::optional<int> listWithLsar(const std::string& lsar, const std::string& archive,
+    const std::optional<std::string>& password)
+{
+    int out[2];
+    if (!makePipe(out))
+        return std::nullopt;
+    std::vector<std::string> argv {lsar, "-j", "-nr"};
+    if (password) {
+        argv.push_back("-p");
+        argv.push_back(*password);
+    }
+    argv.push_back(asOperand(archive));
+    const pid_t child = startChild(argv, {-1, out[1], -1});
+    close(out[1]);
+    if (child < 0) {
+        close(out[0]);
+        return std::nullopt;
+    }
+
+    Utf8Fixer fixer;
+    bool relay = true;
+    bool printing = false;
+    const auto print = [&](std::string_view text) {
+        std::string valid;
+        fixer.feed(text, valid);
+        relay = relay && writeAll(1, valid);
+    };
+    const ByteSource source = [&out](char* buffer, std::size_t capacity) { return readSome(out[0], buffer, capacity); };
+    const LsarSummary summary = readLsarJson(
+        source, [&] { printing = true; print(lsarListingHead(archive)); },
+        [&](const LsarEntry& entry) { print(lsarListingRecord(entry)); });
+    char rest[4096];
+    while (readSome(out[0], rest, sizeof rest) > 0) {
+    }
+    close(out[0]);
+    const int status = waitChild(child);
+    if (stopSignal() != 0)
+        exitLike(status);
+    if (!summary.recognized())
+        return std::nullopt;
+
+    if (!printing)
+        print(lsarListingHead(archive));
+    std::string tail;
+    fixer.finish(tail);
+    relay = relay && writeAll(1, tail);
+
+    bool refused = summary.needsPassword();
+    if (!refused && password && summary.error == 0 && summary.passwordProbeIndex)
+        refused = !passwordOpens(lsar, archive, *password, *summary.passwordProbeIndex);
+    if (refused) {
+        relay = relay && writeAll(1, kSign.data(), kSign.size());
+        return exited(kFatalError);
+    }
+    if (summary.error != 0 || !summary.complete || !succeeded(status)) {
+        std::fprintf(stderr, "7z: lsar could not read all of %s: %s\n", archive.c_str(),
+            lsarErrorText(summary.error).c_str());
+        return exited(kFatalError);
+    }
+    return exited(0);
+}
+
+int extractWithUnar(const std::string& unar, const std::string& archive, const Invocation& call)
+{
+    std::vector<std::string> argv {unar, "-nr", "-D"};
+    // 7-Zip's overwrite modes: all, skip, rename the new one (u), rename the old one (t).
+    switch (call.overwrite) {
+    case 'a': argv.push_back("-f"); break;
+    case 's': argv.push_back("-s"); break;
+    case 'u': case 't': argv.push_back("-r"); break;
+    default: break;
+    }
+    argv.push_back("-o");
+    argv.push_back(call.outputFolder && !call.outputFolder->empty() ? *call.outputFolder : std::string("."));
+    if (call.password) {
+        argv.push_back("-p");
+        argv.push_back(*call.password);
+    }
+    argv.push_back(asOperand(archive));
+    const pid_t child = startChild(argv, {});
+    if (child < 0) {
+        std::fprintf(stderr, "7z: cannot run %s: %s\n", unar.c_str(), std::strerror(errno));
+        return exited(kFatalError);
+    }
+    const int status = waitChild(child);
+    if (stopSignal() != 0)
+        exitLike(status);
+    return succeeded(status) ? exited(0) : exited(kFatalError);
+}
+
+// ---------------------------------------------------------------------------------------------
+// 7-Zip itself.
+
+int listWithSevenZip(const std::vector<std::string>& argv, const std::string& archive, const Invocation& call)
 {
     int out[2];
     int err[2];
-    if (pipe(out) != 0 || pipe(err) != 0) {
+    if (!makePipe(out) || !makePipe(err)) {
         std::fprintf(stderr, "7z: cannot run 7-Zip: %s\n", std::strerror(errno));
-        return kCannotRun;
+        return exited(kCannotRun);
     }
-    for (int fd : {out[0], out[1], err[0], err[1]})
-        fcntl(fd, F_SETFD, FD_CLOEXEC);
-
-    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
-        struct sigaction action {};
-        action.sa_handler = forwardSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(signal, &action, nullptr);
-    }
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t all;
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    pid_t child = -1;
-    const int spawnError = posix_spawn(&child, sevenZip.c_str(), &actions, &attributes,
-        arguments.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const pid_t child = startChild(argv, {-1, out[1], err[1]});
+    const int startError = errno;
     close(out[1]);
     close(err[1]);
-    if (spawnError != 0) {
-        std::fprintf(stderr, "7z: cannot run %s: %s\n", sevenZip.c_str(), std::strerror(spawnError));
-        return spawnError == ENOENT ? kNotFound : kCannotRun;
-    }
-    gChild = child;
-    if (gPendingSignal != 0)
-        kill(child, gPendingSignal);
-
-    // 7-Zip asks for a password on standard output when none was given, and reports a
-    // refused one on standard error.
-    LineStartSearch prompt {"Enter password"};
-    StreamSearch cannotOpen {"Cannot open encrypted archive"};
-    StreamSearch canNotOpen {"Can not open encrypted archive"};
-    bool relayOut = true;
-    bool relayErr = true;
-    char lastOut = '\n';
-
-    pollfd streams[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    int open = 2;
-    static char buffer[1 << 16];
-    while (open > 0) {
-        if (poll(streams, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (streams[i].fd < 0 || streams[i].revents == 0)
-                continue;
-            const ssize_t size = read(streams[i].fd, buffer, sizeof buffer);
-            if (size < 0 && (errno == EINTR || errno == EAGAIN))
-                continue;
-            if (size <= 0) {
-                close(streams[i].fd);
-                streams[i].fd = -1;
-                --open;
-                continue;
-            }
-            const char* const data = buffer;
-            if (i == 0) {
-                for (ssize_t k = 0; k < size; ++k)
-                    prompt.step(data[k]);
-                // When nobody reads any more, keep draining so that 7-Zip is never stuck.
-                relayOut = relayOut && writeAll(1, data, std::size_t(size));
-                lastOut = data[size - 1];
-            } else {
-                for (ssize_t k = 0; k < size; ++k) {
-                    cannotOpen.step(data[k]);
-                    canNotOpen.step(data[k]);
-                }
-                relayErr = relayErr && writeAll(2, data, std::size_t(size));
-            }
-        }
-    }
-    for (const pollfd& stream : streams) {
-        if (stream.fd >= 0)
-            close(stream.fd);
+    if (child < 0) {
+        close(out[0]);
+        close(err[0]);
+        std::fprintf(stderr, "7z: cannot run %s: %s\n", argv[0].c_str(), std::strerror(startError));
+        return exited(startError == ENOENT ? kNotFound : kCannotRun);
     }
 
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) {
-            status = 0;
-            break;
-        }
-    }
-    gChild = 0;
+    const std::string lsar = findOnPath("lsar");
+    ListingRelay relay(!lsar.empty(), std::nullopt);
+    serve(nullptr, {out[0], toRelayOut, &relay}, {err[0], toRelayErr, &relay});
+    const int status = waitChild(child);
 
-    if (relayOut && (prompt.found || cannotOpen.found || canNotOpen.found)) {
-        // The sign goes on a line of its own.
-        if (lastOut != '\n')
-            writeAll(1, "\n", 1);
-        writeAll(1, kSign.data(), kSign.size());
+    // 7-Zip could not open it at all, for no reason to do with a password: lsar may.
+    if (!lsar.empty() && stopSignal() == 0 && !relay.opened() && !relay.showsEncryption()
+        && WIFEXITED(status) && WEXITSTATUS(status) == kFatalError) {
+        if (const std::optional<int> listed = listWithLsar(lsar, archive, call.password))
+            return *listed;
     }
-    return exitLike(status);
+    relay.finish();
+    return status;
 }
 
-bool isListCommand(const char* command)
+int extractWithSevenZip(const std::vector<std::string>& argv, const std::string& archive, const Invocation& call)
 {
-    return (command[0] == 'l' || command[0] == 'L') && command[1] == '\0';
+    const std::string unar = findOnPath("unar");
+    int out[2];
+    int err[2];
+    if (!makePipe(out) || !makePipe(err)) {
+        std::fprintf(stderr, "7z: cannot run 7-Zip: %s\n", std::strerror(errno));
+        return exited(kCannotRun);
+    }
+    const pid_t child = startChild(argv, {-1, out[1], err[1]});
+    const int startError = errno;
+    close(out[1]);
+    close(err[1]);
+    if (child < 0) {
+        close(out[0]);
+        close(err[0]);
+        std::fprintf(stderr, "7z: cannot run %s: %s\n", argv[0].c_str(), std::strerror(startError));
+        return exited(startError == ENOENT ? kNotFound : kCannotRun);
+    }
+    OpenWatch watch;
+    serve(nullptr, {out[0], watchOut, &watch}, {err[0], watchErr, &watch});
+    const int status = waitChild(child);
+    if (stopSignal() != 0)
+        return status;
+
+    const bool passwordTrouble = watch.prompt.found || watch.cannotOpen.found || watch.canNotOpen.found;
+    if (!unar.empty() && !watch.record.found && !passwordTrouble && WIFEXITED(status)
+        && WEXITSTATUS(status) == kFatalError)
+        return extractWithUnar(unar, archive, call);
+    return status;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Compressed tars.
+
+// The caller's arguments for a 7-Zip that reads the tar from standard input: the same command
+// and switches, without the archive path.
+std::vector<std::string> tarReaderArguments(const std::string& sevenZip, int argc, char** argv, const Invocation& call)
+{
+    std::vector<std::string> arguments {sevenZip, argv[1], "-sccUTF-8", "-spd", "-si", "-ttar"};
+    for (int i = 2; i < argc; ++i) {
+        if (i != call.archive)
+            arguments.emplace_back(argv[i]);
+    }
+    return arguments;
+}
+
+// Lists or extracts the tar inside a compressed stream; nothing when the stream holds no tar
+// (7-Zip then treats it as the one compressed file it is).
+std::optional<int> runCompressedTar(const std::string& sevenZip, int argc, char** argv, const Invocation& call,
+    Compression compression)
+{
+    const std::string archive = argv[call.archive];
+    int data[2];
+    if (!makePipe(data))
+        return std::nullopt;
+    const pid_t producer = startChild({sevenZip, "x", "-so", "-spd", "-bso0", "-bsp0", "--", archive}, {-1, data[1], -1});
+    close(data[1]);
+    if (producer < 0) {
+        close(data[0]);
+        return std::nullopt;
+    }
+
+    std::string first(512, '\0');
+    std::size_t have = 0;
+    while (have < first.size()) {
+        const std::size_t size = readSome(data[0], first.data() + have, first.size() - have);
+        if (size == 0)
+            break;
+        have += size;
+    }
+    first.resize(have);
+    if (stopSignal() != 0) {
+        close(data[0]);
+        waitChild(producer);
+        exitLike(stopSignal());
+    }
+    if (!looksLikeTar(first)) {
+        signalChild(producer, SIGKILL);
+        close(data[0]);
+        waitChild(producer);
+        return std::nullopt;
+    }
+
+    int in[2];
+    int out[2] = {-1, -1};
+    int err[2] = {-1, -1};
+    if (!makePipe(in) || (call.isList() && (!makePipe(out) || !makePipe(err)))) {
+        std::fprintf(stderr, "7z: cannot run 7-Zip: %s\n", std::strerror(errno));
+        signalChild(producer, SIGKILL);
+        close(data[0]);
+        waitChild(producer);
+        return exited(kCannotRun);
+    }
+    const pid_t consumer = startChild(tarReaderArguments(sevenZip, argc, argv, call), {in[0], out[1], err[1]});
+    const int startError = errno;
+    close(in[0]);
+    closeFd(out[1]);
+    closeFd(err[1]);
+    if (consumer < 0) {
+        std::fprintf(stderr, "7z: cannot run %s: %s\n", sevenZip.c_str(), std::strerror(startError));
+        signalChild(producer, SIGKILL);
+        close(data[0]);
+        close(in[1]);
+        closeFd(out[0]);
+        closeFd(err[0]);
+        waitChild(producer);
+        return exited(kCannotRun);
+    }
+    // The reader may be slow to take the tar while its listing waits to be read: never block
+    // on it.
+    fcntl(in[1], F_SETFL, fcntl(in[1], F_GETFL) | O_NONBLOCK);
+
+    Pump pump;
+    pump.source = data[0];
+    pump.sink = in[1];
+    pump.producer = producer;
+    pump.consumer = consumer;
+    pump.pending = std::move(first);
+
+    std::optional<ListingRelay> relay;
+    if (call.isList()) {
+        relay.emplace(false, archive);
+        serve(&pump, {out[0], toRelayOut, &*relay}, {err[0], toRelayErr, &*relay});
+    } else {
+        serve(&pump, {}, {});
+    }
+    const int consumerStatus = waitChild(consumer);
+    const int producerStatus = waitChild(producer);
+    if (relay)
+        relay->finish();
+    if (stopSignal() != 0 || !succeeded(consumerStatus))
+        return consumerStatus;
+    if (!succeeded(producerStatus)) {
+        std::fprintf(stderr, "7z: the %s stream of %s is damaged\n", nameOf(compression), archive.c_str());
+        return exited(kFatalError);
+    }
+    return exited(0);
 }
 
 } // namespace
@@ -330,26 +703,41 @@ int main(int argc, char** argv)
         return kNotFound;
     }
 
-    // 7-Zip's own switch for UTF-8 output goes right after the command, ahead of anything
-    // (such as "--") that could end the switches.
-    static char utf8Switch[] = "-sccUTF-8";
-    std::vector<char*> arguments {sevenZip.data()};
+    // 7-Zip's own switches go right after the command, ahead of anything (such as "--") that
+    // could end the switches: UTF-8 output, and archive names taken literally rather than as
+    // wildcards.
+    std::vector<std::string> arguments {sevenZip};
     if (argc > 1) {
-        arguments.push_back(argv[1]);
-        arguments.push_back(utf8Switch);
+        arguments.emplace_back(argv[1]);
+        arguments.emplace_back("-sccUTF-8");
+        arguments.emplace_back("-spd");
         arguments.insert(arguments.end(), argv + 2, argv + argc);
     }
-    arguments.push_back(nullptr);
 
     // Names reach 7-Zip and leave it as UTF-8 whatever the caller's locale.
     setenv("LC_ALL", "C.UTF-8", 1);
     cutOffInput();
 
-    if (argc > 1 && isListCommand(argv[1]))
-        return listAndRelay(sevenZip, arguments);
+    const Invocation call = readInvocation(argc, argv);
+    const bool ours = (call.isList() || call.isExtract()) && call.archive >= 0 && call.nonSwitches == 1
+        && !call.readsStandardInput;
+    if (!ours) {
+        std::vector<char*> vector;
+        for (std::string& argument : arguments)
+            vector.push_back(argument.data());
+        vector.push_back(nullptr);
+        execv(sevenZip.c_str(), vector.data());
+        const int error = errno;
+        std::fprintf(stderr, "7z: cannot run %s: %s\n", sevenZip.c_str(), std::strerror(error));
+        return error == ENOENT ? kNotFound : kCannotRun;
+    }
 
-    execv(sevenZip.c_str(), arguments.data());
-    const int error = errno;
-    std::fprintf(stderr, "7z: cannot run %s: %s\n", sevenZip.c_str(), std::strerror(error));
-    return error == ENOENT ? kNotFound : kCannotRun;
+    installSignalForwarding();
+    const std::string archive = argv[call.archive];
+    const Compression compression = compressionOf(headOf(archive));
+    if (compression != Compression::None) {
+        if (const std::optional<int> status = runCompressedTar(sevenZip, argc, argv, call, compression))
+            exitLike(*status);
+    }
+    exitLike(call.isList() ? listWithSevenZip(arguments, archive, call) : extractWithSevenZip(arguments, archive, call));
 }

@@ -266,7 +266,7 @@ void PrintTo(const PassThroughCase& c, std::ostream* out)
 class AdapterPassesArguments : public AdapterWithStandIn,
                                public ::testing::WithParamInterface<PassThroughCase> {};
 
-TEST_P(AdapterPassesArguments, UnchangedBehindTheUtf8Switch)
+TEST_P(AdapterPassesArguments, UnchangedBehindTheUtf8AndLiteralNameSwitches)
 {
     const QStringList arguments = GetParam().arguments;
     const ToolRun result = run(arguments);
@@ -277,8 +277,10 @@ TEST_P(AdapterPassesArguments, UnchangedBehindTheUtf8Switch)
     QList<QByteArray> expected;
     for (const QString& argument : arguments)
         expected.append(argument.toUtf8());
-    if (!expected.isEmpty())
+    if (!expected.isEmpty()) {
         expected.insert(1, "-sccUTF-8");
+        expected.insert(2, "-spd");
+    }
     EXPECT_EQ(seen.arguments, expected);
     EXPECT_EQ(seen.argv0, QFile::encodeName(mBin + QStringLiteral("/7zz")));
 }
@@ -320,10 +322,12 @@ TEST_F(AdapterWithStandIn, SevenZipGetsNoInputAndAUtf8Locale)
     }
 }
 
-TEST_F(AdapterWithStandIn, ExtractionBecomesSevenZipWhileListingStandsBetween)
+TEST_F(AdapterWithStandIn, OtherCommandsBecomeSevenZipWhileListingAndExtractionStandBetween)
 {
+    const ToolRun other = run({QStringLiteral("t"), kArchive});
+    EXPECT_EQ(record().pid, other.pid);
     const ToolRun extraction = run({QStringLiteral("x"), kArchive});
-    EXPECT_EQ(record().pid, extraction.pid);
+    EXPECT_NE(record().pid, extraction.pid);
     const ToolRun listing = run({QStringLiteral("l"), kArchive});
     EXPECT_NE(record().pid, listing.pid);
 }
@@ -360,7 +364,9 @@ INSTANTIATE_TEST_SUITE_P(Statuses, AdapterKeepsTheEnd,
         EndCase {"ExtractionSignal", "x", "FAKE_ARCHIVER_SIGNAL", "10", -1, SIGUSR1}),
     [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
 
-TEST_F(AdapterWithStandIn, TerminationDuringTheListingStopsSevenZip)
+class AdapterStops : public AdapterWithStandIn, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AdapterStops, SevenZipOnTheTerminationSignal)
 {
     const QString out = writeData(QStringLiteral("ready"), "Listing archive: x\n");
     ToolRunOptions options;
@@ -371,7 +377,7 @@ TEST_F(AdapterWithStandIn, TerminationDuringTheListingStopsSevenZip)
             kill(pid, SIGTERM);
         }
     };
-    const ToolRun result = run({QStringLiteral("l"), kArchive},
+    const ToolRun result = run({QString::fromLatin1(GetParam()), kArchive},
         {{"FAKE_ARCHIVER_STDOUT", QFile::encodeName(out)}, {"FAKE_ARCHIVER_WAIT", "1"}}, options);
     EXPECT_TRUE(sent);
     EXPECT_EQ(result.signal(), SIGTERM);
@@ -381,6 +387,8 @@ TEST_F(AdapterWithStandIn, TerminationDuringTheListingStopsSevenZip)
     EXPECT_EQ(kill(seen.pid, 0), -1);
     EXPECT_EQ(errno, ESRCH);
 }
+
+INSTANTIATE_TEST_SUITE_P(Commands, AdapterStops, ::testing::Values("l", "x"));
 
 TEST_F(AdapterWithStandIn, PrefersSevenZipNamesInOrderThenPathOrder)
 {
@@ -499,21 +507,47 @@ INSTANTIATE_TEST_SUITE_P(Outputs, AdapterAddsTheSign,
             "ERROR: x.7z : Cannot open encrypted archive. Wrong password?\n", false}),
     [](const ::testing::TestParamInfo<SignCase>& info) { return std::string(info.param.name); });
 
-TEST_F(AdapterWithStandIn, RelaysAnyBytesUnchanged)
+TEST_F(AdapterWithStandIn, RelaysValidListingsUnchangedAndMendsInvalidOnes)
 {
-    QByteArray bytes(3 * 1024 * 1024 + 17, '\0');
+    // Megabytes of text in every length of UTF-8 sequence, cut into chunks that split them.
+    QString text;
     quint32 seed = 12345;
+    while (text.size() < 1500000) {
+        seed = seed * 1664525u + 1013904223u;
+        const char32_t samples[] = {U'a', U'\n', U'é', U'€', U'😀', U'Ω', U' ', U'P'};
+        text += QString::fromUcs4(&samples[(seed >> 24) % 8], 1);
+    }
+    const QByteArray valid = text.toUtf8();
+    const QString validFile = writeData(QStringLiteral("valid"), valid);
+    const ToolRun same = run({QStringLiteral("l"), kArchive},
+        {{"FAKE_ARCHIVER_STDOUT", QFile::encodeName(validFile)}, {"FAKE_ARCHIVER_CHUNK", "1001"}});
+    EXPECT_TRUE(same.out == valid);
+
+    // Random bytes come out readable, with every ASCII byte kept in place.
+    QByteArray bytes(1 << 20, '\0');
     for (char& byte : bytes) {
         seed = seed * 1664525u + 1013904223u;
         byte = char(seed >> 24);
     }
-    const QString out = writeData(QStringLiteral("out"), bytes);
+    const QString randomFile = writeData(QStringLiteral("random"), bytes);
     const QString err = writeData(QStringLiteral("err"), bytes.first(100000));
-    const ToolRun result = run({QStringLiteral("l"), kArchive},
-        {{"FAKE_ARCHIVER_STDOUT", QFile::encodeName(out)}, {"FAKE_ARCHIVER_STDERR", QFile::encodeName(err)},
+    const ToolRun mended = run({QStringLiteral("l"), kArchive},
+        {{"FAKE_ARCHIVER_STDOUT", QFile::encodeName(randomFile)}, {"FAKE_ARCHIVER_STDERR", QFile::encodeName(err)},
             {"FAKE_ARCHIVER_CHUNK", "1000"}});
-    EXPECT_TRUE(result.out == bytes);
-    EXPECT_TRUE(result.err == bytes.first(100000));
+    const std::optional<QString> decoded = decodeListing(mended.out);
+    ASSERT_TRUE(decoded);
+    QByteArray asciiIn;
+    for (char byte : bytes) {
+        if (uchar(byte) < 0x80)
+            asciiIn += byte;
+    }
+    QByteArray asciiOut;
+    for (char byte : mended.out) {
+        if (uchar(byte) < 0x80)
+            asciiOut += byte;
+    }
+    EXPECT_TRUE(asciiIn == asciiOut);
+    EXPECT_TRUE(mended.err == bytes.first(100000)) << "standard error is not the listing: left as it is";
 }
 
 } // namespace
