@@ -105,7 +105,8 @@ def rar4(entries, password=None):
     out = b"Rar!\x1a\x07\x00" + _rar4_block(0x73, 0, b"\0" * 6)
     for name, contents in entries:
         folder = name.endswith("/")
-        name = name.rstrip("/").encode("utf-8")
+        # RAR 4 separates path components with backslashes, whatever system wrote it.
+        name = name.rstrip("/").replace("/", "\\").encode("utf-8")
         flags = 0x8000
         packed = b"" if folder else contents
         salt = b""

@@ -1,0 +1,195 @@
+// Real-world archives expanded end to end by the built quendle, headless, beside the archive:
+// compressed tars, a single compressed file, RAR and StuffIt, a zip with legacy names and an
+// archive whose name holds a wildcard. The progress maximum and the item the expansion is to
+// produce come from the same listing and planning the application runs.
+#include "expansion/Listing.h"
+#include "expansion/Planning.h"
+#include "formats/FormatFixtures.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+using namespace quendle;
+using namespace quendle::formats;
+
+namespace {
+
+// What the application plans for an archive beside itself: the progress maximum (the
+// listing's entry count) and the item it will show.
+struct Plan {
+    int maximum = 0;
+    QString whatToShow;
+    bool encrypted = false;
+};
+
+Plan planFor(const QString& archive)
+{
+    const ListingRun run = listArchive(adapterPath(), archive, std::nullopt);
+    Plan plan;
+    plan.maximum = run.listing.amountFiles;
+    plan.whatToShow = planDestination(archive, run.listing.topLevelName, std::nullopt).whatToShow;
+    plan.encrypted = run.listing.isEncrypted;
+    return plan;
+}
+
+class Expansion : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (test::sevenZip().isEmpty())
+            GTEST_SKIP() << "7-Zip is not installed";
+        ASSERT_TRUE(QFileInfo(qEnvironmentVariable("QUENDLE_BINARY")).isExecutable());
+        mArchives = mRoot.path() + QStringLiteral("/archives");
+        QDir().mkpath(mArchives);
+    }
+
+    // Expands the archive and checks that quendle ended well and raised no failure alert.
+    void expand(const QString& archive)
+    {
+        const Command run = runQuendle(mRoot.path() + QStringLiteral("/session"), archive);
+        EXPECT_TRUE(run.ok()) << qPrintable(run.describe());
+        EXPECT_FALSE(run.err.contains("Cannot Expand Archive")) << qPrintable(run.describe());
+    }
+
+    Tree besideTheArchive(const QString& archive) const
+    {
+        Tree tree = readTree(mArchives);
+        tree.remove(QFileInfo(archive).fileName());
+        return tree;
+    }
+
+    QTemporaryDir mRoot;
+    QString mArchives;
+};
+
+} // namespace
+
+namespace quendle::formats {
+void PrintTo(const CompressedTar& kind, std::ostream* out)
+{
+    *out << kind.suffix;
+}
+} // namespace quendle::formats
+
+namespace {
+
+class CompressedTarExpansion : public Expansion, public ::testing::WithParamInterface<CompressedTar> {};
+
+TEST_P(CompressedTarExpansion, GivesTheTarsTreeWithItsTopFolderShownAndEveryEntryCounted)
+{
+    writeTree(mRoot.path() + QStringLiteral("/source"), sampleTree());
+    QString why;
+    const QString archive = makeCompressedTar(GetParam(), mRoot.path() + QStringLiteral("/source"),
+        mArchives + QStringLiteral("/album.") + QString::fromLatin1(GetParam().suffix), &why);
+    if (archive.isEmpty())
+        GTEST_SKIP() << qPrintable(why);
+
+    const Plan plan = planFor(archive);
+    EXPECT_EQ(plan.maximum, entryCount(sampleTree()));
+    EXPECT_EQ(plan.whatToShow, mArchives + QStringLiteral("/top"));
+    EXPECT_FALSE(plan.encrypted);
+
+    expand(archive);
+    EXPECT_EQ(besideTheArchive(archive), sampleTree());
+    EXPECT_TRUE(QFileInfo::exists(archive)) << "the archive itself stays";
+}
+
+// The suffixes a user meets; the others are covered at the adapter.
+INSTANTIATE_TEST_SUITE_P(Kinds, CompressedTarExpansion,
+    ::testing::Values(CompressedTar {"tar.gz", "gzip"}, CompressedTar {"tgz", "gzip"}, CompressedTar {"tar.bz2", "bzip2"},
+        CompressedTar {"tbz2", "bzip2"}, CompressedTar {"tar.xz", "xz"}, CompressedTar {"tar.zst", "zstd"}),
+    [](const ::testing::TestParamInfo<CompressedTar>& info) {
+        std::string name = info.param.suffix;
+        for (char& c : name) {
+            if (c == '.')
+                c = '_';
+        }
+        return name;
+    });
+
+TEST_F(Expansion, GzipOfATextFileGivesTheTextFile)
+{
+    const QString text = mRoot.path() + QStringLiteral("/notes.txt");
+    test::writeFile(text, "just some notes\n");
+    QString why;
+    const QString archive = mArchives + QStringLiteral("/notes.txt.gz");
+    ASSERT_TRUE(compressFile("gzip", text, archive, &why)) << qPrintable(why);
+
+    const Plan plan = planFor(archive);
+    EXPECT_EQ(plan.maximum, 1);
+    EXPECT_EQ(plan.whatToShow, mArchives + QStringLiteral("/notes.txt"));
+    expand(archive);
+    EXPECT_EQ(besideTheArchive(archive), (Tree {{QStringLiteral("notes.txt"), "just some notes\n"}}));
+}
+
+TEST_F(Expansion, RarThroughUnar)
+{
+    if (!haveProgram(QStringLiteral("unar")) || !haveProgram(QStringLiteral("lsar")))
+        GTEST_SKIP() << "lsar and unar (package unar) are not installed";
+    const QString archive = mArchives + QStringLiteral("/photos.rar");
+    QString why;
+    ASSERT_TRUE(makeRar(QStringLiteral("rar5"), archive, std::nullopt,
+        {QStringLiteral("Photos/"), QStringLiteral("Photos/one.txt=1"), QStringLiteral("Photos/Trip/"),
+            QStringLiteral("Photos/Trip/two.txt=2")},
+        &why))
+        << qPrintable(why);
+    const Plan plan = planFor(archive);
+    EXPECT_EQ(plan.maximum, 4);
+    EXPECT_EQ(plan.whatToShow, mArchives + QStringLiteral("/Photos"));
+    expand(archive);
+    EXPECT_EQ(besideTheArchive(archive),
+        (Tree {{QStringLiteral("Photos/"), {}}, {QStringLiteral("Photos/one.txt"), "1"}, {QStringLiteral("Photos/Trip/"), {}},
+            {QStringLiteral("Photos/Trip/two.txt"), "2"}}));
+}
+
+TEST_F(Expansion, LegacyNamesExpandWithoutAPasswordWindow)
+{
+    const QString archive = mArchives + QStringLiteral("/legacy.zip");
+    QString why;
+    ASSERT_TRUE(makeLegacyZip(archive, &why)) << qPrintable(why);
+    const Plan plan = planFor(archive);
+    EXPECT_FALSE(plan.encrypted);
+    EXPECT_EQ(plan.maximum, 3);
+    EXPECT_EQ(plan.whatToShow, mArchives + QStringLiteral("/B\uFFFDcher"));
+
+    // Headless, a password window would be cancelled and quendle would quit with nothing
+    // extracted: the files prove there was none.
+    expand(archive);
+    const QByteArray folder = QFile::encodeName(mArchives) + "/B\x81" "cher";
+    struct stat info {};
+    EXPECT_EQ(::stat((folder + "/\x9A" "ber.txt").constData(), &info), 0);
+    EXPECT_EQ(::stat((folder + "/plain.txt").constData(), &info), 0);
+    // Qt cannot name these files to remove them.
+    runCommand(QStringLiteral("rm"), {QStringLiteral("-rf"), mArchives});
+}
+
+TEST_F(Expansion, WildcardInTheArchivesNameMeansItself)
+{
+    writeTree(mRoot.path() + QStringLiteral("/mine"), {{QStringLiteral("mine/a.txt"), "a\n"}});
+    writeTree(mRoot.path() + QStringLiteral("/other"), {{QStringLiteral("other/b.txt"), "b\n"}});
+    const QString archive = mArchives + QStringLiteral("/what?.zip");
+    const QString other = mArchives + QStringLiteral("/whatX.zip");
+    ASSERT_EQ(test::runProgram(test::sevenZip(), {QStringLiteral("a"), QStringLiteral("-spd"), archive, QStringLiteral("mine")},
+                  nullptr, mRoot.path() + QStringLiteral("/mine")),
+        0);
+    ASSERT_EQ(test::runProgram(test::sevenZip(), {QStringLiteral("a"), other, QStringLiteral("other")}, nullptr,
+                  mRoot.path() + QStringLiteral("/other")),
+        0);
+
+    const Plan plan = planFor(archive);
+    EXPECT_EQ(plan.maximum, 2);
+    EXPECT_EQ(plan.whatToShow, mArchives + QStringLiteral("/mine"));
+    expand(archive);
+    Tree tree = besideTheArchive(archive);
+    tree.remove(QStringLiteral("whatX.zip"));
+    EXPECT_EQ(tree, (Tree {{QStringLiteral("mine/"), {}}, {QStringLiteral("mine/a.txt"), "a\n"}}));
+}
+
+} // namespace
