@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 mode=${1:-run}
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          7zip dbus dbus-bin gvfs-daemons libglib2.0-bin python3 xz-utils bzip2 zstd unar)
+          7zip dbus dbus-bin gvfs-daemons libglib2.0-bin python3 xz-utils bzip2 zstd unar ncompress)
 
 missing=()
 for p in "${packages[@]}"; do
