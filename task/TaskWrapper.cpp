@@ -133,6 +133,11 @@ TaskWrapper::~TaskWrapper()
 
 bool TaskWrapper::startProcess()
 {
+    // One child per wrapper: a second start must not disturb the first one's controller.
+    if (mPid >= 0 || mReadFd >= 0) {
+        mLaunchError = QStringLiteral("The process has already been started.");
+        return false;
+    }
     if (controller)
         controller->processStarted();
 
@@ -143,8 +148,6 @@ bool TaskWrapper::startProcess()
         return false;
     };
 
-    if (mPid >= 0 || mReadFd >= 0)
-        return fail(QStringLiteral("The process has already been started."));
     if (arguments.isEmpty() || arguments.first().isEmpty())
         return fail(QStringLiteral("No program was given."));
 

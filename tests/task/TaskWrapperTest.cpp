@@ -196,6 +196,16 @@ TEST(TaskWrapper, StopWhileRunningRelaysTheRestThenLetsTheWaiterReturn)
     EXPECT_EQ(recorder.count("finished"), 1);
 }
 
+TEST(TaskWrapper, SecondStartLeavesTheRunningChildAlone)
+{
+    Recorder recorder;
+    TaskWrapper wrapper(&recorder, shell("echo once"));
+    ASSERT_TRUE(wrapper.startProcess());
+    EXPECT_FALSE(wrapper.startProcess());
+    ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+    EXPECT_EQ(recorder.events, QStringList({"started", "out:once\n", "finished"}));
+}
+
 TEST(TaskWrapper, StopFromInsideTheOutputCallback)
 {
     Recorder recorder;
