@@ -30,9 +30,9 @@ QuendleAppDelegate::QuendleAppDelegate(Seam& seam, UserDefaults& defaults, QObje
 
 QuendleAppDelegate::~QuendleAppDelegate()
 {
-    // A run still going when the delegate goes away: stop the archiver so the waiter returns.
-    if (searchTask)
-        searchTask->stopProcess();
+    // A run still going when the delegate goes away: the wrapper's destruction stops the
+    // archiver (killing it if it must) and lets the waiter return, then the waiter is joined.
+    searchTask.reset();
     if (mWaiter.joinable())
         mWaiter.join();
     if (m_mMainWindow)

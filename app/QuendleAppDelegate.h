@@ -130,7 +130,7 @@ private:
     enum class PlanOutcome { Done, RequestEnded, ApplicationEnded };
     PlanOutcome planDestination(const QString& archivePath, const std::optional<QString>& topLevelName);
     bool startExtractionRun(int timerIntervalMs, bool showWindowFirst);
-    void waitInNewThread();
+    void waitInNewThread(TaskWrapper* task);
     void completeExpansion(int exitStatus);
     void loadPreferenceControls();
     void endRequestAsCancel(bool customFolderCase);

@@ -44,7 +44,7 @@ bool QuendleAppDelegate::startExtractionRun(int timerIntervalMs, bool showWindow
     timer->start();
     setMExtractTimer(timer);
 
-    mWaiter = std::thread([this] { waitInNewThread(); });
+    mWaiter = std::thread([this, task = searchTask.get()] { waitInNewThread(task); });
     return true;
 }
 
@@ -89,10 +89,10 @@ void QuendleAppDelegate::stopExtract()
     searchTask->stopProcess();
 }
 
-void QuendleAppDelegate::waitInNewThread()
+void QuendleAppDelegate::waitInNewThread(TaskWrapper* task)
 {
     // The waiter only waits; everything that follows happens on the main thread.
-    const int status = searchTask->waitUntilExit();
+    const int status = task->waitUntilExit();
     QMetaObject::invokeMethod(this, [this, status] { completeExpansion(status); }, Qt::QueuedConnection);
 }
 

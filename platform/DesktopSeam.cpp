@@ -196,7 +196,7 @@ void DesktopSeam::revealInFileManager(const QString& path)
     QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
         QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1"),
         QStringLiteral("ShowItems"));
-    call << QStringList {QUrl::fromLocalFile(path).toString()} << QString();
+    call << QStringList {QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)} << QString();
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
     if (reply.type() == QDBusMessage::ReplyMessage)
         return;
