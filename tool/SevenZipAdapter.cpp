@@ -377,33 +377,108 @@ void toRelayErr(void* relay, const char* data, std::size_t size)
     static_cast<ListingRelay*>(relay)->err(data, size);
 }
 
+// An extraction's output, relayed unchanged; held back until 7-Zip shows that it opened the
+// archive when another extractor may take over (its "ERROR:" lines would otherwise be taken
+// for the reason of a failure that is not 7-Zip's).
 struct OpenWatch {
+    static constexpr std::size_t kHoldLimit = 1 << 20;
+
+    explicit OpenWatch(bool hold) : holding(hold) {}
+
+    void out(const char* data, std::size_t size)
+    {
+        for (std::size_t k = 0; k < size; ++k) {
+            record.step(data[k]);
+            prompt.step(data[k]);
+        }
+        if (holding)
+            heldOut.append(data, size);
+        else
+            relayOut = relayOut && writeAll(1, data, size);
+        if (holding && (record.found || heldOut.size() > kHoldLimit))
+            release();
+    }
+
+    void err(const char* data, std::size_t size)
+    {
+        for (std::size_t k = 0; k < size; ++k) {
+            cannotOpen.step(data[k]);
+            canNotOpen.step(data[k]);
+        }
+        if (holding && heldErr.size() < kHoldLimit)
+            heldErr.append(data, size);
+        else if (!holding)
+            relayErr = relayErr && writeAll(2, data, size);
+    }
+
+    void release()
+    {
+        holding = false;
+        relayOut = relayOut && writeAll(1, heldOut);
+        relayErr = relayErr && writeAll(2, heldErr);
+        heldOut.clear();
+        heldErr.clear();
+    }
+
+    bool passwordTrouble() const { return prompt.found || cannotOpen.found || canNotOpen.found; }
+
     LineStartSearch record {"Path = "};
     StreamSearch cannotOpen {"Cannot open encrypted archive"};
     StreamSearch canNotOpen {"Can not open encrypted archive"};
     LineStartSearch prompt {"Enter password"};
+    bool holding;
+    std::string heldOut;
+    std::string heldErr;
     bool relayOut = true;
     bool relayErr = true;
 };
 
 void watchOut(void* context, const char* data, std::size_t size)
 {
-    auto* watch = static_cast<OpenWatch*>(context);
-    for (std::size_t k = 0; k < size; ++k) {
-        watch->record.step(data[k]);
-        watch->prompt.step(data[k]);
-    }
-    watch->relayOut = watch->relayOut && writeAll(1, data, size);
+    static_cast<OpenWatch*>(context)->out(data, size);
 }
 
 void watchErr(void* context, const char* data, std::size_t size)
 {
-    auto* watch = static_cast<OpenWatch*>(context);
-    for (std::size_t k = 0; k < size; ++k) {
-        watch->cannotOpen.step(data[k]);
-        watch->canNotOpen.step(data[k]);
+    static_cast<OpenWatch*>(context)->err(data, size);
+}
+
+// unar's output, relayed unchanged, with the reason of the first failure kept ("Failed! (Wrong
+// checksum)"), or its last line when it failed as a whole ("Couldn't recognize the archive format.").
+struct UnarWatch {
+    void take(const char* data, std::size_t size, int fd)
+    {
+        writeAll(fd, data, size);
+        for (std::size_t k = 0; k < size; ++k) {
+            if (data[k] != '\n') {
+                if (line.size() < 4096)
+                    line += data[k];
+                continue;
+            }
+            const std::size_t failed = line.find("Failed! (");
+            if (reason.empty() && failed != std::string::npos) {
+                const std::size_t open = failed + 9;
+                reason = line.substr(open, line.rfind(')') > open ? line.rfind(')') - open : std::string::npos);
+            }
+            if (line.find_first_not_of(" \t") != std::string::npos)
+                lastLine = line;
+            line.clear();
+        }
     }
-    watch->relayErr = watch->relayErr && writeAll(2, data, size);
+
+    std::string line;
+    std::string lastLine;
+    std::string reason;
+};
+
+void unarOut(void* context, const char* data, std::size_t size)
+{
+    static_cast<UnarWatch*>(context)->take(data, size, 1);
+}
+
+void unarErr(void* context, const char* data, std::size_t size)
+{
+    static_cast<UnarWatch*>(context)->take(data, size, 2);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -505,15 +580,35 @@ int extractWithUnar(const std::string& unar, const std::string& archive, const I
         argv.push_back(*call.password);
     }
     argv.push_back(asOperand(archive));
-    const pid_t child = startChild(argv, {});
-    if (child < 0) {
+
+    int out[2];
+    int err[2];
+    if (!makePipe(out) || !makePipe(err)) {
         std::fprintf(stderr, "7z: cannot run %s: %s\n", unar.c_str(), std::strerror(errno));
         return exited(kFatalError);
     }
+    const pid_t child = startChild(argv, {-1, out[1], err[1]});
+    const int startError = errno;
+    close(out[1]);
+    close(err[1]);
+    if (child < 0) {
+        close(out[0]);
+        close(err[0]);
+        std::fprintf(stderr, "7z: cannot run %s: %s\n", unar.c_str(), std::strerror(startError));
+        return exited(kFatalError);
+    }
+    UnarWatch watch;
+    serve(nullptr, {out[0], unarOut, &watch}, {err[0], unarErr, &watch});
     const int status = waitChild(child);
     if (stopSignal() != 0)
         exitLike(status);
-    return succeeded(status) ? exited(0) : exited(kFatalError);
+    if (succeeded(status))
+        return exited(0);
+    // In 7-Zip's words, which is what the failure alert quotes.
+    const std::string reason = !watch.reason.empty() ? watch.reason : watch.lastLine;
+    const std::string line = "ERROR: " + archive + " : " + (reason.empty() ? std::string("unar failed") : reason) + '\n';
+    writeAll(1, line);
+    return exited(kFatalError);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -572,16 +667,13 @@ int extractWithSevenZip(const std::vector<std::string>& argv, const std::string&
         std::fprintf(stderr, "7z: cannot run %s: %s\n", argv[0].c_str(), std::strerror(startError));
         return exited(startError == ENOENT ? kNotFound : kCannotRun);
     }
-    OpenWatch watch;
+    OpenWatch watch(!unar.empty());
     serve(nullptr, {out[0], watchOut, &watch}, {err[0], watchErr, &watch});
     const int status = waitChild(child);
-    if (stopSignal() != 0)
-        return status;
-
-    const bool passwordTrouble = watch.prompt.found || watch.cannotOpen.found || watch.canNotOpen.found;
-    if (!unar.empty() && !watch.record.found && !passwordTrouble && WIFEXITED(status)
+    if (stopSignal() == 0 && !unar.empty() && !watch.record.found && !watch.passwordTrouble() && WIFEXITED(status)
         && WEXITSTATUS(status) == kFatalError)
         return extractWithUnar(unar, archive, call);
+    watch.release();
     return status;
 }
 

@@ -331,6 +331,7 @@ TEST_P(RarTest, PlainIsListedInSevenZipsLayoutAndExtracted)
     test::writeFile(destination + QStringLiteral("/top/a.txt"), "older\n");
     const test::ToolRun extraction = extract(archive, destination);
     EXPECT_EQ(extraction.exitCode(), 0) << qPrintable(describe(extraction));
+    EXPECT_FALSE((extraction.out + extraction.err).contains("ERROR:"));
     // Below the destination as listed: no folder of unar's own around it, older files replaced.
     EXPECT_EQ(readTree(destination), kRarTree);
 }
@@ -367,6 +368,10 @@ TEST_P(Rar5PasswordTest, RightOpensAndWrongIsRefused)
         const test::ToolRun failed = extract(archive, mDir.path() + QStringLiteral("/wrong"), wrong);
         EXPECT_TRUE(failed.exited());
         EXPECT_NE(failed.exitCode(), 0) << "the failure alert needs a failure";
+        // The alert quotes the archiver's "ERROR:" lines: unar's reason, not 7-Zip's complaint.
+        EXPECT_TRUE(failed.out.contains("ERROR: " + QFile::encodeName(archive) + " : Missing or wrong password\n"))
+            << qPrintable(describe(failed));
+        EXPECT_FALSE((failed.out + failed.err).contains("Cannot open the file as archive"));
     }
 }
 
