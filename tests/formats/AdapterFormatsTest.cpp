@@ -377,6 +377,13 @@ TEST_P(Rar5PasswordTest, RightOpensAndWrongIsRefused)
 
 INSTANTIATE_TEST_SUITE_P(Versions, Rar5PasswordTest, ::testing::Values("rar5"));
 
+TEST(Rar4Password, RightAndWrong)
+{
+    GTEST_SKIP() << "no RAR 4 archive with encrypted entries could be had under a free licence, and unar 1.10.1 "
+                    "does not decrypt the ones our writer makes (which other RAR 3 readers accept); RAR 4 is "
+                    "covered unencrypted and for its encryption sign, passwords through RAR 5";
+}
+
 TEST(RarNames, HostileNamesStayBelowTheDestinationWhereTheListingSaysTheyAre)
 {
     requireSevenZip();
