@@ -191,11 +191,21 @@ def count_entries(root):
     return total
 
 
-def fresh_output(out):
+def fresh_output(out, discard):
+    # The previous output is set aside, not deleted: deleting a big tree keeps the disk busy
+    # (journal, discards) well after the call returns, which would slow the next timed run.
     if os.path.lexists(out):
-        shutil.rmtree(out)
+        os.makedirs(discard, exist_ok=True)
+        os.rename(out, os.path.join(discard, str(time.monotonic_ns())))
     os.makedirs(out)
     # Nothing the previous run wrote is still on its way to the disk.
+    os.sync()
+
+
+def delete_set_aside(out, discard):
+    if os.path.lexists(out):
+        shutil.rmtree(out)
+    shutil.rmtree(discard, ignore_errors=True)
     os.sync()
 
 
@@ -237,7 +247,7 @@ class Bench:
 
     def run_variant(self, variant, archive, entries, top, work, run_id):
         out = os.path.join(work, "out")
-        fresh_output(out)
+        fresh_output(out, os.path.join(work, "set-aside"))
         bare = [self.sevenzip, "x", archive, "-o" + out, "-aoa"]
         record = {}
         if variant == "bare":
@@ -256,7 +266,7 @@ class Bench:
         else:
             env = self.quendle_environment(work, out, run_id)
             seconds, status, peak, _ = timed([self.quendle, archive], env=env,
-                                             log_path=os.path.join(work, "quendle-%s.log" % run_id))
+                                             log_path=os.path.join(work, "quendle.log"))
             record["peak_kb"] = peak
         found = count_entries(out)
         if status != 0 or found != entries:
@@ -276,7 +286,7 @@ class Bench:
                 cell[variant].append(record)
                 log("  run %d %-9s %7.2f s %s" % (run + 1, variant, record["seconds"],
                     ("peak %.1f MB" % (record["peak_kb"] / 1024)) if "peak_kb" in record else record.get("driver", "")))
-        shutil.rmtree(os.path.join(work, "out"), ignore_errors=True)
+        delete_set_aside(os.path.join(work, "out"), os.path.join(work, "set-aside"))
         self.results[(file_system, name)] = cell
 
 
@@ -285,15 +295,16 @@ def median_seconds(records):
 
 
 def report(bench, plan):
-    variants_shown = ["bare", "bare+poll", "unpaced", "quendle"]
-    header = ("| file system | archive | bare 7zz x | bare+poll (ratio) | unpaced poll (ratio) | quendle (ratio) "
-              "| quendle peak RSS | targets |")
-    lines = [header, "|" + "---|" * 8]
+    titles = {"bare+poll": "bare+poll (ratio)", "unpaced": "unpaced poll (ratio)", "quendle": "quendle (ratio)"}
+    # Only the variants some cell was measured with get a column.
+    variants_shown = [v for v in titles if any(v in bench.results[key] for key, _ in plan)]
+    header = ["file system", "archive", "bare 7zz x"] + [titles[v] for v in variants_shown] + ["quendle peak RSS", "targets"]
+    lines = ["| " + " | ".join(header) + " |", "|" + "---|" * len(header)]
     for (file_system, name), _ in plan:
         cell = bench.results[(file_system, name)]
         bare = median_seconds(cell["bare"])
         row = ["%s" % file_system, ARCHIVES[name][0], "%.2f s" % bare]
-        for variant in variants_shown[1:]:
+        for variant in variants_shown:
             if variant in cell:
                 m = median_seconds(cell[variant])
                 row.append("%.2f s (%.3f)" % (m, m / bare))
