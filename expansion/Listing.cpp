@@ -1,6 +1,8 @@
 // Listing an archive with the archiver and reading the few facts Quendle needs from it.
 #include "expansion/Listing.h"
 
+#include "task/ChildProcess.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -12,11 +14,9 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
 
 namespace quendle {
 
@@ -242,21 +242,6 @@ ArchiveListing ListingReader::finish() const
     return fromPieces(mSeparators + 1, std::move(name), mEncrypted, mWrong);
 }
 
-namespace {
-
-// Keeps a pipe end clear of standard input, output and error, which may be closed in the
-// application and would otherwise be handed out again here.
-int aboveStandardStreams(int fd)
-{
-    if (fd > 2)
-        return fd;
-    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
-    close(fd);
-    return moved;
-}
-
-} // namespace
-
 ListingRun listArchive(const QString& toolPath, const QString& archivePath,
     const std::optional<QString>& password)
 {
@@ -274,79 +259,29 @@ ListingRun listArchive(const QString& toolPath, const QString& archivePath,
             return run;
         }
     }
-    std::vector<char*> argv;
-    for (QByteArray& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    int fds[2];
-    if (pipe(fds) != 0) {
-        run.error = qt_error_string(errno);
-        return run;
-    }
-    for (int& fd : fds) {
-        fcntl(fd, F_SETFD, FD_CLOEXEC);
-        fd = aboveStandardStreams(fd);
-    }
-    if (fds[0] < 0 || fds[1] < 0) {
-        run.error = qt_error_string(errno);
-        for (int fd : fds) {
-            if (fd >= 0)
-                close(fd);
-        }
-        return run;
-    }
-
-    // Standard output goes to the pipe; standard input and error stay the application's;
-    // nothing else of the application reaches the tool.
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-#endif
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-#ifdef __APPLE__
-    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
-    posix_spawn_file_actions_addinherit_np(&actions, 0);
-    posix_spawn_file_actions_addinherit_np(&actions, 2);
-#endif
-    posix_spawnattr_setflags(&attributes, flags);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    // Signals the application ignores (a broken pipe, say) are the tool's to handle.
-    sigset_t all;
-    sigfillset(&all);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-
-    pid_t child = -1;
-    const int spawnError = posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    close(fds[1]);
-    if (spawnError != 0) {
-        close(fds[0]);
-        run.error = qt_error_string(spawnError);
+    // Standard output goes to the pipe; standard input and error stay the application's.
+    const SpawnedChild spawned = spawnWithOutputPipe(std::move(arguments), false);
+    if (spawned.pid < 0) {
+        run.error = qt_error_string(spawned.error);
         return run;
     }
     run.started = true;
+    const pid_t child = spawned.pid;
+    const int output = spawned.outputFd;
 
     // The tool writes its listing in chunks of whatever size the pipe hands over; the reader
     // takes them as they come.
     ListingReader reader;
     char buffer[1 << 16];
     for (;;) {
-        const ssize_t size = read(fds[0], buffer, sizeof buffer);
+        const ssize_t size = read(output, buffer, sizeof buffer);
         if (size < 0 && errno == EINTR)
             continue;
         if (size <= 0)
             break;
         reader.feed(buffer, std::size_t(size));
     }
-    close(fds[0]);
+    close(output);
 
     // The output has ended; collect the tool so that it leaves no zombie behind.
     while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {

@@ -1,6 +1,8 @@
 // Runs one child process, relays its merged output to a controller and reports its end.
 #include "task/TaskWrapper.h"
 
+#include "task/ChildProcess.h"
+
 #include <QByteArrayView>
 #include <QFile>
 #include <QSocketNotifier>
@@ -11,7 +13,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -24,7 +25,6 @@ extern "C" {
 }
 #endif
 
-extern char** environ;
 
 namespace quendle {
 
@@ -40,42 +40,6 @@ int statusFrom(const siginfo_t& info)
     if (info.si_code == CLD_EXITED)
         return info.si_status;
     return 128 + info.si_status;
-}
-
-// Moves a descriptor to 3 or above: when this process runs with 0, 1 or 2 closed, a pipe end
-// could land there and be clobbered by the child's own redirection of 1 and 2.
-int awayFromStandardDescriptors(int fd)
-{
-    if (fd > 2)
-        return fd;
-    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
-    ::close(fd);
-    return moved;
-}
-
-bool makePipe(int fds[2])
-{
-#ifdef __linux__
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        return false;
-#else
-    if (::pipe(fds) != 0)
-        return false;
-    ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-    ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
-#endif
-    fds[0] = awayFromStandardDescriptors(fds[0]);
-    fds[1] = awayFromStandardDescriptors(fds[1]);
-    if (fds[0] < 0 || fds[1] < 0) {
-        const int saved = errno;
-        if (fds[0] >= 0)
-            ::close(fds[0]);
-        if (fds[1] >= 0)
-            ::close(fds[1]);
-        errno = saved;
-        return false;
-    }
-    return true;
 }
 
 int toTimeoutMs(SteadyClock::duration remaining)
@@ -160,59 +124,11 @@ bool TaskWrapper::startProcess()
             return fail(QStringLiteral("An argument contains a NUL character."));
         encoded.push_back(QFile::encodeName(argument));
     }
-    std::vector<char*> argv;
-    argv.reserve(encoded.size() + 1);
-    for (QByteArray& argument : encoded)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    int pipeFds[2];
-    if (!makePipe(pipeFds))
-        return fail(qt_error_string(errno));
-    const int readFd = pipeFds[0];
-    const int writeFd = pipeFds[1];
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    // dup2 clears close-on-exec on the copies, so only 1 and 2 reach the child; the
-    // originals and every other descriptor of this process stay behind.
-    posix_spawn_file_actions_adddup2(&actions, writeFd, STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, writeFd, STDERR_FILENO);
-#ifdef __linux__
-    // Descriptors opened elsewhere without close-on-exec (by a library, another thread)
-    // must not reach the archiver either.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-#endif
-
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-#ifdef __APPLE__
-    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
-#endif
-    posix_spawnattr_setflags(&attributes, flags);
-    // A mask inherited from the calling thread would keep our own termination signal away
-    // from the child; an ignored SIGPIPE (as the network code may set it) would change how
-    // the child fails on a closed pipe.
-    sigset_t noSignals;
-    sigemptyset(&noSignals);
-    posix_spawnattr_setsigmask(&attributes, &noSignals);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGXFSZ);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-
-    pid_t pid = -1;
-    const int spawnError = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    // The child holds the only writing end now, so its exit ends our reads.
-    ::close(writeFd);
-    if (spawnError != 0) {
-        ::close(readFd);
-        return fail(qt_error_string(spawnError));
-    }
+    const SpawnedChild child = spawnWithOutputPipe(std::move(encoded), true);
+    if (child.pid < 0)
+        return fail(qt_error_string(child.error));
+    const pid_t pid = child.pid;
+    const int readFd = child.outputFd;
 
     int pidFd = -1;
 #ifdef __linux__
