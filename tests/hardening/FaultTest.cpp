@@ -1,0 +1,476 @@
+// Faults met by the real quendle, end to end: 7-Zip killed half-way, the archiver missing or
+// not executable, a destination it may not write, a full disk, a read-only Trash, and a
+// settings file it cannot read. Each time: the right alert, the application ends, and nothing
+// of the user's is lost.
+#include "Hardening.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <sys/stat.h>
+
+using namespace quendle::hardening;
+
+namespace {
+
+const QString kCannotExpand = QStringLiteral("Cannot Expand Archive.");
+const QString kCannotStart = QStringLiteral("Cannot Start the Archiver.");
+const QString kCannotTrash = QStringLiteral("Cannot Trash Source Files.");
+const QString kAlreadyExists = QStringLiteral("already exists.");
+
+// What a run may change without anyone losing anything: quendle's runtime folder (its
+// single-instance socket) and its cache.
+const QStringList kVolatile {QStringLiteral("run"), QStringLiteral("cache")};
+
+void writeFile(const QString& path, const QByteArray& contents)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(contents);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Makes an archive with 7-Zip from relative paths and contents, in a folder of its own.
+void makeArchive(const QString& archive, const QMap<QString, QByteArray>& files)
+{
+    QTemporaryDir source;
+    QStringList tops;
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        writeFile(source.filePath(it.key()), it.value());
+        const QString top = it.key().section(u'/', 0, 0);
+        if (!tops.contains(top))
+            tops << top;
+    }
+    QString output;
+    ASSERT_EQ(run(sevenZip(), QStringList {QStringLiteral("a"), archive, QStringLiteral("--")} + tops, &output, source.path()), 0)
+        << output.toStdString();
+}
+
+void setMode(const QString& path, mode_t mode)
+{
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0) << path.toStdString();
+}
+
+// Makes a folder (and what it holds) one the account may not write: owned by the superuser when
+// the tests run as root, else without write permission. Undone when the object goes.
+class Locked {
+public:
+    Locked(const Account& account, const QString& folder)
+        : mFolder(folder)
+        , mOwnerChange(!account.isSelf)
+    {
+        apply(true);
+    }
+    ~Locked() { apply(false); }
+
+private:
+    void apply(bool lock)
+    {
+        namespace fs = std::filesystem;
+        std::vector<fs::path> paths {fs::path(QFile::encodeName(mFolder).toStdString())};
+        for (const auto& entry : fs::recursive_directory_iterator(paths.front()))
+            paths.push_back(entry.path());
+        for (const fs::path& path : paths) {
+            const bool folder = fs::is_directory(fs::symlink_status(path));
+            if (mOwnerChange) {
+                // Back to the account afterwards would need its ids; the sandbox is removed
+                // by root anyway, so the superuser keeps it.
+                if (lock)
+                    [[maybe_unused]] const int ignored = ::lchown(path.c_str(), 0, 0);
+            } else {
+                ::chmod(path.c_str(), lock ? (folder ? 0555 : 0444) : (folder ? 0755 : 0644));
+            }
+        }
+    }
+
+    QString mFolder;
+    bool mOwnerChange;
+};
+
+// The first process below `ancestor` with this command name.
+pid_t descendantNamed(pid_t ancestor, const QString& name)
+{
+    std::vector<pid_t> pending {ancestor};
+    while (!pending.empty()) {
+        const pid_t parent = pending.back();
+        pending.pop_back();
+        for (const pid_t child : childrenOf(parent)) {
+            if (commandName(child) == name)
+                return child;
+            pending.push_back(child);
+        }
+    }
+    return -1;
+}
+
+// Processes whose command line mentions the text (an archive path): none may outlive a run.
+QStringList processesMentioning(const QString& text)
+{
+    QStringList found;
+    const QByteArray needle = QFile::encodeName(text);
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isNumber = false;
+        entry.toInt(&isNumber);
+        if (!isNumber)
+            continue;
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(needle))
+            found << entry + u' ' + commandName(entry.toInt());
+    }
+    return found;
+}
+
+// The account to run as when a permission must hold; the test is skipped without one.
+#define REQUIRE_UNPRIVILEGED_ACCOUNT(account)                                                           \
+    QString whyNoAccount;                                                                               \
+    const std::optional<Account> account = unprivilegedAccount(&whyNoAccount);                         \
+    if (!account)                                                                                       \
+        GTEST_SKIP() << whyNoAccount.toStdString();
+
+std::string show(const QuendleRun& run) { return run.describe().toStdString(); }
+
+// One line per run for the record of what quendle did.
+void record(const QuendleRun& run)
+{
+    const QString line = QStringLiteral("exit %1; said: %2").arg(run.exitCode).arg(run.alerts());
+    testing::Test::RecordProperty("outcome", line.toStdString());
+    std::cout << "[ outcome  ] " << line.toStdString() << std::endl;
+}
+
+} // namespace
+
+TEST(Faults, SevenZipKilledInTheMiddleOfAnExtraction)
+{
+    Sandbox box;
+    box.writePreferences({{QStringLiteral("IsRevealInFinder"), QStringLiteral("0")},
+        {QStringLiteral("ActionAfterExpanding"), QStringLiteral("1")}});
+    const QString archive = box.work() + QStringLiteral("/zeros.gz");
+    QString output;
+    ASSERT_TRUE(writeZerosGzip(archive, QStringLiteral("zeros"), 2, &output)) << output.toStdString();
+    writeFile(box.work() + QStringLiteral("/beside.txt"), "beside the archive");
+    writeFile(box.home() + QStringLiteral("/Documents/keep.txt"), "elsewhere");
+    // The partial item and the Trash it goes to are looked at on their own.
+    const QStringList changing = kVolatile + QStringList {QStringLiteral("work/zeros"), QStringLiteral("data/Trash")};
+    const Snapshot before = snapshot(box.root(), changing);
+
+    pid_t killed = -1;
+    qint64 writtenWhenKilled = -1;
+    RunOptions options;
+    options.whileRunning = [&](pid_t quendle) {
+        // Killed once it has written something, long before its 2 GiB.
+        const pid_t sevenZip = descendantNamed(quendle, QStringLiteral("7zz"));
+        const QFileInfo partial(box.work() + QStringLiteral("/zeros"));
+        if (sevenZip <= 0 || !partial.exists() || partial.size() == 0)
+            return true;
+        writtenWhenKilled = partial.size();
+        if (::kill(sevenZip, SIGKILL) == 0)
+            killed = sevenZip;
+        return false;
+    };
+    const QuendleRun run = runQuendle(box, {archive}, options);
+    record(run);
+
+    ASSERT_TRUE(run.finished) << show(run);
+    ASSERT_GT(killed, 0) << "7-Zip was never seen writing\n" << show(run);
+    EXPECT_LT(writtenWhenKilled, qint64(2) << 30);
+    EXPECT_FALSE(run.crashed) << show(run);
+    EXPECT_EQ(run.exitCode, 0) << show(run);
+    EXPECT_TRUE(run.err.contains(kCannotExpand)) << show(run);
+    // The completion steps ran after the alert: the partial item went to the Trash, as the
+    // preferences ask for any expanded item.
+    EXPECT_FALSE(QFileInfo::exists(box.work() + QStringLiteral("/zeros")));
+    EXPECT_TRUE(QFileInfo::exists(box.homeTrash() + QStringLiteral("/files/zeros")));
+    EXPECT_TRUE(QFileInfo::exists(box.homeTrash() + QStringLiteral("/info/zeros.trashinfo")));
+    // The archive and everything else is as it was, and no 7-Zip is left running.
+    EXPECT_EQ(differences(before, snapshot(box.root(), changing)), QStringList());
+    EXPECT_EQ(processesMentioning(archive), QStringList());
+}
+
+struct BrokenTool {
+    const char* name;
+    std::function<void(const QString& tool)> make; // given the tool path inside an empty resource folder
+};
+void PrintTo(const BrokenTool& value, std::ostream* out) { *out << value.name; }
+
+
+class ArchiverThatCannotStart : public testing::TestWithParam<BrokenTool> { };
+
+TEST_P(ArchiverThatCannotStart, IsReportedAndTheApplicationEnds)
+{
+    Sandbox box;
+    box.writePreferences({{QStringLiteral("IsRevealInFinder"), QStringLiteral("0")}});
+    const QString archive = box.work() + QStringLiteral("/a.zip");
+    makeArchive(archive, {{QStringLiteral("a/file.txt"), "a"}});
+    const QString resources = box.root() + QStringLiteral("/resources");
+    QDir().mkpath(resources + QStringLiteral("/.utility"));
+    GetParam().make(resources + QStringLiteral("/.utility/7z"));
+    const Snapshot before = snapshot(box.root(), kVolatile);
+
+    RunOptions options;
+    options.environment.insert(QStringLiteral("QUENDLE_RESOURCE_PATH"), resources);
+    options.timeoutMs = 60000;
+    const QuendleRun run = runQuendle(box, {archive}, options);
+    record(run);
+
+    ASSERT_TRUE(run.finished) << "quendle hangs\n" << show(run);
+    EXPECT_FALSE(run.crashed) << show(run);
+    EXPECT_EQ(run.exitCode, 0) << show(run);
+    EXPECT_TRUE(run.err.contains(kCannotStart)) << show(run);
+    EXPECT_TRUE(run.err.contains(resources + QStringLiteral("/.utility/7z"))) << show(run);
+    EXPECT_EQ(differences(before, snapshot(box.root(), kVolatile)), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, ArchiverThatCannotStart,
+    testing::Values(BrokenTool {"Missing", [](const QString&) {}},
+        BrokenTool {"NotExecutable",
+            [](const QString& tool) {
+                QFile::copy(resourcePath() + QStringLiteral("/.utility/7z"), tool);
+                setMode(tool, 0644);
+            }},
+        BrokenTool {"AFolder", [](const QString& tool) { QDir().mkpath(tool); }}),
+    [](const testing::TestParamInfo<BrokenTool>& info) { return std::string(info.param.name); });
+
+TEST(Faults, DestinationFolderThatIsNotWritable)
+{
+    REQUIRE_UNPRIVILEGED_ACCOUNT(account);
+    Sandbox box;
+    box.writePreferences({{QStringLiteral("IsRevealInFinder"), QStringLiteral("0")}});
+    const QString locked = box.work() + QStringLiteral("/locked");
+    const QString archive = locked + QStringLiteral("/a.zip");
+    makeArchive(archive, {{QStringLiteral("a/file.txt"), "a"}});
+    box.giveTo(*account);
+    const Locked lock(*account, locked);
+    const Snapshot before = snapshot(box.root(), kVolatile);
+
+    RunOptions options;
+    options.as = account;
+    const QuendleRun run = runQuendle(box, {archive}, options);
+    record(run);
+
+    ASSERT_TRUE(run.finished) << show(run);
+    EXPECT_FALSE(run.crashed) << show(run);
+    EXPECT_EQ(run.exitCode, 0) << show(run);
+    EXPECT_TRUE(run.err.contains(kCannotExpand)) << show(run);
+    EXPECT_EQ(differences(before, snapshot(box.root(), kVolatile)), QStringList());
+}
+
+TEST(Faults, ExistingItemInAFolderThatIsNotWritableIsKeptWhenReplacingFails)
+{
+    REQUIRE_UNPRIVILEGED_ACCOUNT(account);
+    if (account->isSelf)
+        GTEST_SKIP() << "7-Zip may give its own files back their write permission: only the superuser can make a folder its user cannot change";
+    Sandbox box;
+    box.writePreferences({{QStringLiteral("IsRevealInFinder"), QStringLiteral("0")}});
+    const QString locked = box.work() + QStringLiteral("/locked");
+    const QString archive = locked + QStringLiteral("/a.zip");
+    makeArchive(archive, {{QStringLiteral("a/file.txt"), "from the archive"}});
+    writeFile(locked + QStringLiteral("/a/file.txt"), "the user's own");
+    box.giveTo(*account);
+    const Locked lock(*account, locked);
+    const Snapshot before = snapshot(box.root(), kVolatile);
+
+    // The replace prompt is answered OK; the failure alert has only OK.
+    RunOptions options;
+    options.as = account;
+    options.typedAnswers = {QStringLiteral("1"), QStringLiteral("1")};
+    const QuendleRun run = runQuendle(box, {archive}, options);
+    record(run);
+
+    ASSERT_TRUE(run.finished) << show(run);
+    EXPECT_FALSE(run.crashed) << show(run);
+    EXPECT_TRUE(run.err.contains(kAlreadyExists)) << show(run);
+    EXPECT_TRUE(run.err.contains(kCannotExpand)) << show(run);
+    EXPECT_EQ(readFile(locked + QStringLiteral("/a/file.txt")), QByteArray("the user's own"));
+    EXPECT_EQ(differences(before, snapshot(box.root(), kVolatile)), QStringList());
+}
+
+TEST(Faults, ItemSentToTheTrashStaysThereWhenTheExtractionCannotWrite)
+{
+    REQUIRE_UNPRIVILEGED_ACCOUNT(account);
+    if (account->isSelf)
+        GTEST_SKIP() << "7-Zip may give its own folders back their write permission: only the superuser can make a folder its user cannot change";
+    Sandbox box;
+    box.writePreferences({{QStringLiteral("IsRevealInFinder"), QStringLiteral("0")}});
+    // The archive's item is "b", but the item the replace prompt asks about is "a" (the
+    // archive's name); "b" is a folder the account may not write into.
+    const QString folder = box.work() + QStringLiteral("/sub");
+    const QString archive = folder + QStringLiteral("/a.zip");
+    makeArchive(archive, {{QStringLiteral("b/file.txt"), "b"}});
+    writeFile(folder + QStringLiteral("/a/precious.txt"), "precious");
+    QDir().mkpath(folder + QStringLiteral("/b"));
+    box.giveTo(*account);
+    const Locked lock(*account, folder + QStringLiteral("/b"));
+    const QStringList changing = kVolatile + QStringList {QStringLiteral("work/sub/a"), QStringLiteral("data/Trash")};
+    const Snapshot before = snapshot(box.root(), changing);
+
+    RunOptions options;
+    options.as = account;
+    options.typedAnswers = {QStringLiteral("1"), QStringLiteral("1")};
+    const QuendleRun run = runQuendle(box, {archive}, options);
+    record(run);
+
+    ASSERT_TRUE(run.finished) << show(run);
+    EXPECT_FALSE(run.crashed) << show(run);
+    EXPECT_TRUE(run.err.contains(kAlreadyExists)) << show(run);
+    EXPECT_TRUE(run.err.contains(kCannotExpand)) << show(run);
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/a")));
+    EXPECT_EQ(readFile(box.homeTrash() + QStringLiteral("/files/a/precious.txt")), QByteArray("precious"));
+    EXPECT_TRUE(readFile(box.homeTrash() + QStringLiteral("/info/a.trashinfo")).contains("Path=" + QFile::encodeName(folder) + "/a\n"));
+    EXPECT_EQ(differences(before, snapshot(box.root(), changing)), QStringList());
+}
+
+TEST(Faults, FullDiskAfterTheReplacePromptKeepsTheTrashedItem)
+{
+    Sandbox box;
+    box.writePreferences({{QStringLiteral("IsRevealInFinder"), QStringLiteral("0")}});
+    const QString small = box.root() + QStringLiteral("/small");
+    QDir().mkpath(small);
+    // Four MiB of zeros pack into a few KiB and cannot fit on a 1 MiB file system.
+    const QString made = box.work() + QStringLiteral("/a.7z");
+    makeArchive(made, {{QStringLiteral("a/zeros.bin"), QByteArray(4 << 20, '\0')}, {QStringLiteral("a/after.txt"), "after"}});
+    Mount mount;
+    QString whyNot;
+    if (!mount.tmpfs(small, QStringLiteral("size=1m"), &whyNot))
+        GTEST_SKIP() << whyNot.toStdString();
+    const QString archive = small + QStringLiteral("/a.7z");
+    ASSERT_TRUE(QFile::copy(made, archive));
+    writeFile(small + QStringLiteral("/a/precious.txt"), "precious");
+    const QByteArray archiveBytes = readFile(archive);
+
+    RunOptions options;
+    options.typedAnswers = {QStringLiteral("1"), QStringLiteral("1")};
+    const QuendleRun run = runQuendle(box, {archive}, options);
+    record(run);
+
+    ASSERT_TRUE(run.finished) << show(run);
+    EXPECT_FALSE(run.crashed) << show(run);
+    EXPECT_EQ(run.exitCode, 0) << show(run);
+    EXPECT_TRUE(run.err.contains(kAlreadyExists)) << show(run);
+    EXPECT_TRUE(run.err.contains(kCannotExpand)) << show(run);
+    // The item went to the file system's own Trash before the disk filled, and is still there.
+    const QString trash = small + QStringLiteral("/.Trash-%1").arg(::getuid());
+    EXPECT_EQ(readFile(trash + QStringLiteral("/files/a/precious.txt")), QByteArray("precious"));
+    EXPECT_TRUE(readFile(trash + QStringLiteral("/info/a.trashinfo")).contains("Path=a\n"));
+    EXPECT_EQ(readFile(archive), archiveBytes);
+}
+
+TEST(Faults, TrashOnAReadOnlyFileSystem)
+{
+    Sandbox box;
+    box.writePreferences({{QStringLiteral("IsRevealInFinder"), QStringLiteral("0")},
+        {QStringLiteral("ActionAfterExpanding"), QStringLiteral("1")}});
+    const QString archive = box.work() + QStringLiteral("/a.zip");
+    makeArchive(archive, {{QStringLiteral("a/file.txt"), "expanded"}});
+    // The data folder, where the Trash lives, becomes a read-only view of an empty folder.
+    const QString empty = box.root() + QStringLiteral("/read-only-data");
+    QDir().mkpath(empty);
+    Mount mount;
+    QString whyNot;
+    if (!mount.bindReadOnly(empty, box.dataHome(), &whyNot))
+        GTEST_SKIP() << whyNot.toStdString();
+    const Snapshot before = snapshot(box.root(), kVolatile + QStringList {QStringLiteral("work/a")});
+
+    const QuendleRun run = runQuendle(box, {archive});
+    record(run);
+
+    ASSERT_TRUE(run.finished) << show(run);
+    EXPECT_FALSE(run.crashed) << show(run);
+    EXPECT_EQ(run.exitCode, 0) << show(run);
+    EXPECT_FALSE(run.err.contains(kCannotExpand)) << show(run);
+    EXPECT_TRUE(run.err.contains(kCannotTrash)) << show(run);
+    // The expanded item stays where it was made.
+    EXPECT_EQ(readFile(box.work() + QStringLiteral("/a/file.txt")), QByteArray("expanded"));
+    EXPECT_EQ(differences(before, snapshot(box.root(), kVolatile + QStringList {QStringLiteral("work/a")})), QStringList());
+}
+
+struct BrokenSettings {
+    const char* name;
+    bool needsUnprivilegedAccount;
+    // Puts the broken settings in place; a readable part, if any, asks for a custom folder.
+    std::function<void(const Sandbox&, const QByteArray& customFolderSettings)> make;
+};
+void PrintTo(const BrokenSettings& value, std::ostream* out) { *out << value.name; }
+
+
+class UnusableSettings : public testing::TestWithParam<BrokenSettings> { };
+
+TEST_P(UnusableSettings, QuendleStartsWithTheRegisteredDefaults)
+{
+    std::optional<Account> account;
+    if (GetParam().needsUnprivilegedAccount) {
+        QString whyNot;
+        account = unprivilegedAccount(&whyNot);
+        if (!account)
+            GTEST_SKIP() << whyNot.toStdString();
+    }
+    Sandbox box;
+    const QString custom = box.root() + QStringLiteral("/custom");
+    QDir().mkpath(custom);
+    const QString archive = box.work() + QStringLiteral("/a.zip");
+    makeArchive(archive, {{QStringLiteral("a/file.txt"), "a"}});
+    QDir().mkpath(QFileInfo(box.settingsFile()).absolutePath());
+    GetParam().make(box, "[General]\nIsUsedCustomFolder=1\nCustomFolder=" + QFile::encodeName(custom)
+            + "\nIsRevealInFinder=0\nActionAfterExpanding=1\n");
+    if (account)
+        box.giveTo(*account);
+    const Snapshot settingsBefore = snapshot(box.configHome());
+
+    RunOptions options;
+    options.as = account;
+    const QuendleRun run = runQuendle(box, {archive}, options);
+    record(run);
+
+    ASSERT_TRUE(run.finished) << show(run);
+    EXPECT_FALSE(run.crashed) << show(run);
+    EXPECT_EQ(run.exitCode, 0) << show(run);
+    // The defaults: beside the archive, nothing moved to the Trash.
+    EXPECT_EQ(readFile(box.work() + QStringLiteral("/a/file.txt")), QByteArray("a")) << show(run);
+    EXPECT_EQ(QDir(custom).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_FALSE(QFileInfo::exists(box.homeTrash() + QStringLiteral("/files/a")));
+    // The file is left as it was for the user to mend.
+    EXPECT_EQ(differences(settingsBefore, snapshot(box.configHome())), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, UnusableSettings,
+    testing::Values(
+        BrokenSettings {"GarbageAfterValidLines", false,
+            [](const Sandbox& box, const QByteArray& settings) {
+                QFile file(box.settingsFile());
+                file.open(QIODevice::WriteOnly);
+                file.write(settings + QByteArray("[Gen\x80\xff\x00\x01=\n\xc3(=5\n", 14));
+            }},
+        BrokenSettings {"RandomBytes", false,
+            [](const Sandbox& box, const QByteArray&) {
+                QByteArray noise(4096, '\0');
+                QRandomGenerator random(20240601);
+                for (char& c : noise)
+                    c = char(random.bounded(256));
+                QFile file(box.settingsFile());
+                file.open(QIODevice::WriteOnly);
+                file.write(noise);
+            }},
+        BrokenSettings {"AFolderInItsPlace", false,
+            [](const Sandbox& box, const QByteArray&) { QDir().mkpath(box.settingsFile()); }},
+        BrokenSettings {"NoPermissionToRead", true,
+            [](const Sandbox& box, const QByteArray& settings) {
+                QFile file(box.settingsFile());
+                file.open(QIODevice::WriteOnly);
+                file.write(settings);
+                file.close();
+                setMode(box.settingsFile(), 0);
+            }}),
+    [](const testing::TestParamInfo<BrokenSettings>& info) { return std::string(info.param.name); });
