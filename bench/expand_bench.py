@@ -142,7 +142,7 @@ def build_archives(names, folder, args):
         if os.path.exists(archive):
             os.remove(archive)
         run_checked([seven_zip(), "a", "-tzip", "-mx=1", archive, ARCHIVES[name][1]], cwd=source)
-        shutil.rmtree(source)
+        remove_tree(source)
         with open(stamp, "w") as f:
             json.dump({"parameters": parameters, "entries": entries}, f)
         made[name] = (archive, entries)
@@ -191,21 +191,29 @@ def count_entries(root):
     return total
 
 
-def fresh_output(out, discard):
-    # The previous output is set aside, not deleted: deleting a big tree keeps the disk busy
-    # (journal, discards) well after the call returns, which would slow the next timed run.
+def remove_tree(path):
+    if os.path.lexists(path):
+        subprocess.run(["rm", "-rf", "--", path], check=True)
+
+
+def fresh_output(out, discard, on_disk):
+    # On disk the previous output is set aside, not deleted: deleting a big tree keeps the disk
+    # busy (journal, discards) well after the call returns, which would slow the next timed
+    # run. On tmpfs deleting costs nothing later, and its inodes are few.
     if os.path.lexists(out):
-        os.makedirs(discard, exist_ok=True)
-        os.rename(out, os.path.join(discard, str(time.monotonic_ns())))
+        if on_disk:
+            os.makedirs(discard, exist_ok=True)
+            os.rename(out, os.path.join(discard, str(time.monotonic_ns())))
+        else:
+            remove_tree(out)
     os.makedirs(out)
     # Nothing the previous run wrote is still on its way to the disk.
     os.sync()
 
 
 def delete_set_aside(out, discard):
-    if os.path.lexists(out):
-        shutil.rmtree(out)
-    shutil.rmtree(discard, ignore_errors=True)
+    remove_tree(out)
+    remove_tree(discard)
     os.sync()
 
 
@@ -228,8 +236,7 @@ class Bench:
 
     def quendle_environment(self, work, out, run_id):
         home = os.path.join(work, "homes", run_id)
-        if os.path.exists(home):
-            shutil.rmtree(home)
+        remove_tree(home)
         folders = {name: os.path.join(home, name) for name in ("home", "config", "data", "run", "cache")}
         for path in folders.values():
             os.makedirs(path)
@@ -247,7 +254,7 @@ class Bench:
 
     def run_variant(self, variant, archive, entries, top, work, run_id):
         out = os.path.join(work, "out")
-        fresh_output(out, os.path.join(work, "set-aside"))
+        fresh_output(out, os.path.join(work, "set-aside"), file_system_of(work) != "tmpfs")
         bare = [self.sevenzip, "x", archive, "-o" + out, "-aoa"]
         record = {}
         if variant == "bare":
@@ -328,6 +335,23 @@ def report(bench, plan):
     return "\n".join(lines)
 
 
+def measure_all(bench, plan, archives, disk_work, shm_work):
+    for (file_system, name), variants in plan:
+        archive, entries = archives[name]
+        work = disk_work
+        if file_system == "tmpfs":
+            work = shm_work
+            os.makedirs(os.path.join(work, "archives"), exist_ok=True)
+            copy = os.path.join(work, "archives", os.path.basename(archive))
+            if not os.path.exists(copy) or os.path.getsize(copy) != os.path.getsize(archive):
+                shutil.copyfile(archive, copy)
+            archive = copy
+            if file_system_of(work) != "tmpfs":
+                log("warning: %s is not on tmpfs" % work)
+        bench.measure(file_system, name, archive, entries, variants, work)
+        remove_tree(os.path.join(work, "homes"))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build", default=os.path.join(REPO, "build"), help="build folder (default: build/)")
@@ -380,23 +404,12 @@ def main():
     archives = build_archives(sorted({name for (_, name), _ in plan}, key=list(ARCHIVES).index),
                               os.path.join(disk_work, "archives"), args)
     shm_work = os.path.abspath(args.shm)
-    for (file_system, name), variants in plan:
-        archive, entries = archives[name]
-        work = disk_work
-        if file_system == "tmpfs":
-            work = shm_work
-            os.makedirs(os.path.join(work, "archives"), exist_ok=True)
-            copy = os.path.join(work, "archives", os.path.basename(archive))
-            if not os.path.exists(copy) or os.path.getsize(copy) != os.path.getsize(archive):
-                shutil.copyfile(archive, copy)
-            archive = copy
-            if file_system_of(work) != "tmpfs":
-                log("warning: %s is not on tmpfs" % work)
-        bench.measure(file_system, name, archive, entries, variants, work)
-        shutil.rmtree(os.path.join(work, "homes"), ignore_errors=True)
-
-    if not args.keep:
-        shutil.rmtree(shm_work, ignore_errors=True)
+    try:
+        measure_all(bench, plan, archives, disk_work, shm_work)
+    finally:
+        # /dev/shm is the whole machine's: give its space and inodes back even after a failure.
+        if not args.keep:
+            remove_tree(shm_work)
 
     print("quendle %s, %s, %s, %d cores, disk work folder %s (%s), %d runs, medians"
           % (bench.quendle, subprocess.run([bench.sevenzip], stdout=subprocess.PIPE).stdout.decode().strip().splitlines()[0],
