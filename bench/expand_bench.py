@@ -87,13 +87,18 @@ def run_checked(argv, cwd=None):
 # ------------------------------------------------------------------------------------------------
 # Archives
 
-def fill_big(root, size_mb):
-    """One file of random bytes: 7-Zip stores rather than compresses it."""
+def fill_big(root, size_mb, data):
+    """One file: random bytes (7-Zip stores rather than compresses them, so extracting is a copy)
+    or mildly compressible text (extracting also inflates)."""
     os.makedirs(root, exist_ok=True)
     chunk = 1 << 20
     with open(os.path.join(root, "big.bin"), "wb") as out:
         for _ in range(size_mb):
-            out.write(os.urandom(chunk))
+            if data == "random":
+                out.write(os.urandom(chunk))
+            else:
+                words = os.urandom(chunk // 2).hex()  # hex digits: about half the size deflated
+                out.write(words[:chunk].encode())
     return 1
 
 
@@ -120,13 +125,16 @@ def build_archives(names, folder, args):
     os.makedirs(folder, exist_ok=True)
     made = {}
     for name in names:
-        archive = os.path.join(folder, name + ".zip")
+        text = name == "big" and args.big_data == "text"
+        archive = os.path.join(folder, name + ("-text" if text else "") + ".zip")
         stamp = archive + ".json"
-        parameters = {"big_mb": args.big_mb, "small": args.small_files, "tiny": args.tiny_files}
+        parameters = {"big": {"big_mb": args.big_mb, "big_data": args.big_data},
+                      "20k": {"small": args.small_files}, "200k": {"tiny": args.tiny_files}}[name]
         if os.path.exists(archive) and os.path.exists(stamp):
             with open(stamp) as f:
                 saved = json.load(f)
-            if saved.get("parameters") == parameters:
+            built_with = dict({"big_data": "random"}, **saved.get("parameters", {}))
+            if all(built_with.get(key) == value for key, value in parameters.items()):
                 made[name] = (archive, saved["entries"])
                 log("reusing", archive)
                 continue
@@ -134,7 +142,7 @@ def build_archives(names, folder, args):
         log("building", archive, "...")
         started = time.perf_counter()
         if name == "big":
-            entries = fill_big(source, args.big_mb)
+            entries = fill_big(source, args.big_mb, args.big_data)
         elif name == "20k":
             entries = fill_many(source, "small", args.small_files, 200, lambda n: 200 + (n * 7919) % 3800)
         else:
@@ -365,6 +373,8 @@ def main():
     parser.add_argument("--unpaced", action="store_true", help="also time bare 7zz beside a walk on every tick")
     parser.add_argument("--poll-driver", help="the poll driver (default: found in the build folder)")
     parser.add_argument("--big-mb", type=int, default=300)
+    parser.add_argument("--big-data", choices=("random", "text"), default="random",
+                        help="the big file's bytes: random (extracting is a copy) or mildly compressible text")
     parser.add_argument("--small-files", type=int, default=20000)
     parser.add_argument("--tiny-files", type=int, default=200000)
     parser.add_argument("--keep", action="store_true", help="keep the tmpfs copy of the archives")

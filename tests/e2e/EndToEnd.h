@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QJsonArray>
 #include <QList>
 #include <QMap>
 #include <QProcess>
