@@ -614,28 +614,42 @@ int extractWithUnar(const std::string& unar, const std::string& archive, const I
 // ---------------------------------------------------------------------------------------------
 // 7-Zip itself.
 
-int listWithSevenZip(const std::vector<std::string>& argv, const std::string& archive, const Invocation& call)
+// Starts 7-Zip with its standard output and error on pipes of their own. Nothing on success;
+// otherwise the status to exit with, the reason already said on standard error.
+std::optional<int> startSevenZip(const std::vector<std::string>& argv, pid_t* child, int* out, int* err)
 {
-    int out[2];
-    int err[2];
-    if (!makePipe(out) || !makePipe(err)) {
+    int outPipe[2];
+    int errPipe[2];
+    if (!makePipe(outPipe) || !makePipe(errPipe)) {
         std::fprintf(stderr, "7z: cannot run 7-Zip: %s\n", std::strerror(errno));
         return exited(kCannotRun);
     }
-    const pid_t child = startChild(argv, {-1, out[1], err[1]});
+    *child = startChild(argv, {-1, outPipe[1], errPipe[1]});
     const int startError = errno;
-    close(out[1]);
-    close(err[1]);
-    if (child < 0) {
-        close(out[0]);
-        close(err[0]);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    if (*child < 0) {
+        close(outPipe[0]);
+        close(errPipe[0]);
         std::fprintf(stderr, "7z: cannot run %s: %s\n", argv[0].c_str(), std::strerror(startError));
         return exited(startError == ENOENT ? kNotFound : kCannotRun);
     }
+    *out = outPipe[0];
+    *err = errPipe[0];
+    return std::nullopt;
+}
+
+int listWithSevenZip(const std::vector<std::string>& argv, const std::string& archive, const Invocation& call)
+{
+    int out;
+    int err;
+    pid_t child;
+    if (const std::optional<int> failed = startSevenZip(argv, &child, &out, &err))
+        return *failed;
 
     const std::string lsar = findOnPath("lsar");
     ListingRelay relay(!lsar.empty(), std::nullopt);
-    serve(nullptr, {out[0], toRelayOut, &relay}, {err[0], toRelayErr, &relay});
+    serve(nullptr, {out, toRelayOut, &relay}, {err, toRelayErr, &relay});
     const int status = waitChild(child);
 
     // 7-Zip could not open it at all, for no reason to do with a password: lsar may.
@@ -651,24 +665,13 @@ int listWithSevenZip(const std::vector<std::string>& argv, const std::string& ar
 int extractWithSevenZip(const std::vector<std::string>& argv, const std::string& archive, const Invocation& call)
 {
     const std::string unar = findOnPath("unar");
-    int out[2];
-    int err[2];
-    if (!makePipe(out) || !makePipe(err)) {
-        std::fprintf(stderr, "7z: cannot run 7-Zip: %s\n", std::strerror(errno));
-        return exited(kCannotRun);
-    }
-    const pid_t child = startChild(argv, {-1, out[1], err[1]});
-    const int startError = errno;
-    close(out[1]);
-    close(err[1]);
-    if (child < 0) {
-        close(out[0]);
-        close(err[0]);
-        std::fprintf(stderr, "7z: cannot run %s: %s\n", argv[0].c_str(), std::strerror(startError));
-        return exited(startError == ENOENT ? kNotFound : kCannotRun);
-    }
+    int out;
+    int err;
+    pid_t child;
+    if (const std::optional<int> failed = startSevenZip(argv, &child, &out, &err))
+        return *failed;
     OpenWatch watch(!unar.empty());
-    serve(nullptr, {out[0], watchOut, &watch}, {err[0], watchErr, &watch});
+    serve(nullptr, {out, watchOut, &watch}, {err, watchErr, &watch});
     const int status = waitChild(child);
     if (stopSignal() == 0 && !unar.empty() && !watch.record.found && !watch.passwordTrouble() && WIFEXITED(status)
         && WEXITSTATUS(status) == kFatalError)
