@@ -87,9 +87,11 @@ void QuendleAppDelegate::loadMainInterface()
     connect(mCnlButtonPasswordWindow, &QPushButton::clicked, this,
         [this] { clickOnButtonPasswordWindow(mCnlButtonPasswordWindow); });
 
-    // The application quits when its last window closes; alerts don't count as windows.
+    // The application quits when its last window closes; alerts don't count as windows. The
+    // password window goes by many ways (its close button, Escape, a window manager's close):
+    // each ends the same.
     m_mMainWindow->installEventFilter(this);
-    mPasswordWindow->installEventFilter(this);
+    connect(mPasswordWindow, &QDialog::rejected, this, &QuendleAppDelegate::passwordWindowClosed);
 
     awakeFromNib();
 }
@@ -151,7 +153,7 @@ QWidget* QuendleAppDelegate::downloadPanel() const
 
 bool QuendleAppDelegate::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Close && (watched == m_mMainWindow || watched == mPasswordWindow)) {
+    if (event->type() == QEvent::Close && watched == m_mMainWindow) {
         const auto* closing = static_cast<QWidget*>(watched);
         bool anotherVisible = false;
         for (QWidget* window : QApplication::topLevelWidgets())

@@ -3,7 +3,10 @@
 // their subsystem (expansion/, prefs/, download/, app/).
 #pragma once
 
+#include "expansion/FailureReasons.h"
 #include "expansion/Listing.h"
+#include "expansion/Planning.h"
+#include "expansion/RequestState.h"
 #include "task/TaskWrapper.h"
 
 #include <QObject>
@@ -85,6 +88,7 @@ public:
     // Read-only views for the tests and for the shell.
     std::int32_t amountFilesInArchive() const { return mAmountFilesInArchive; }
     bool openedFromFinder() const { return isOpenfromFinder; }
+    RequestState requestState() const { return mRequestState; }
     ExtractingProgressWindow* extractProgressWindow() const { return mExtractProgressWindow.get(); }
     TaskWrapper* runningTask() const { return searchTask.get(); }
     QDialog* passwordWindow() const { return mPasswordWindow; }
@@ -128,8 +132,13 @@ signals:
 private:
     // Expansion (expansion/).
     enum class PlanOutcome { Done, RequestEnded, ApplicationEnded };
-    PlanOutcome planDestination(const QString& archivePath, const std::optional<QString>& topLevelName);
-    bool startExtractionRun(int timerIntervalMs, bool showWindowFirst);
+    PlanOutcome planDestination(const QString& archivePath, const ArchiveListing& listing);
+    enum class RunStart { Started, LaunchFailed, Refused };
+    RunStart startExtractionRun(int timerIntervalMs, bool showWindowFirst);
+    void passwordWindowClosed();
+    void showBusyAlert();
+    // The request is over without a run: back to idle, or the end of the application.
+    PlanOutcome endRequest();
     void waitInNewThread(TaskWrapper* task);
     void completeExpansion(int exitStatus);
     void loadPreferenceControls();
@@ -176,7 +185,8 @@ private:
     // Expansion.
     std::unique_ptr<TaskWrapper> searchTask;
     bool isOpenfromFinder = false;
-    QString mPathToExtract;
+    RequestState mRequestState = RequestState::Idle;
+    ListingShape mPlannedShape; // what the plan was made from
     QString m_whatToShow;
     QStringList m_mArgs;
     std::int32_t mAmountFilesInArchive = 0;
@@ -187,8 +197,7 @@ private:
     bool mStopRequested = false;
     bool mCustomFolderCase = false;
     QString mArchivePath;
-    QStringList mErrorLines; // "ERROR:" lines of the archiver, for the failure alert
-    QString mPartialLine;    // output after the last line feed
+    FailureReasons mFailureReasons; // what the archiver said, for the failure alert
 };
 
 } // namespace quendle

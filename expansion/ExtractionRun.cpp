@@ -15,22 +15,23 @@
 
 namespace quendle {
 
-namespace {
-constexpr int kMaxErrorLines = 5;
-constexpr qsizetype kMaxPartialLine = 64 * 1024;
-} // namespace
-
-bool QuendleAppDelegate::startExtractionRun(int timerIntervalMs, bool showWindowFirst)
+QuendleAppDelegate::RunStart QuendleAppDelegate::startExtractionRun(int timerIntervalMs, bool showWindowFirst)
 {
     Q_UNUSED(showWindowFirst);
+    // One run per process: a second start would overwrite the running task and its waiter.
+    if (searchTask || mWaiter.joinable() || mRequestState == RequestState::Running
+        || mRequestState == RequestState::Completing || mRequestState == RequestState::Ending) {
+        mSeam.log(QStringLiteral("an extraction is already under way; %1 is not started").arg(mArchivePath));
+        return RunStart::Refused;
+    }
     m_mArgs.insert(0, toolPath());
-    mErrorLines.clear();
-    mPartialLine.clear();
+    mFailureReasons = FailureReasons();
     mStopRequested = false;
+    mRequestState = RequestState::Running;
     searchTask = std::make_unique<TaskWrapper>(this, m_mArgs);
     if (!searchTask->startProcess()) {
         mExtractProgressWindow->close();
-        return false;
+        return RunStart::LaunchFailed;
     }
 
     mProgressCounter = std::make_unique<ProgressCounter>(m_whatToShow);
@@ -45,7 +46,7 @@ bool QuendleAppDelegate::startExtractionRun(int timerIntervalMs, bool showWindow
     setMExtractTimer(timer);
 
     mWaiter = std::thread([this, task = searchTask.get()] { waitInNewThread(task); });
-    return true;
+    return RunStart::Started;
 }
 
 void QuendleAppDelegate::myTimerTest()
@@ -65,20 +66,8 @@ void QuendleAppDelegate::processFinished()
 
 void QuendleAppDelegate::appendOutput(const QString& output)
 {
-    // Only the archiver's error lines are kept, for the alert when it fails.
-    if (output.isNull() || mErrorLines.size() >= kMaxErrorLines)
-        return;
-    mPartialLine += output;
-    qsizetype start = 0;
-    for (qsizetype end = mPartialLine.indexOf(u'\n'); end >= 0; end = mPartialLine.indexOf(u'\n', start)) {
-        const QString line = mPartialLine.mid(start, end - start).trimmed();
-        start = end + 1;
-        if (line.startsWith(QLatin1String("ERROR:")) && mErrorLines.size() < kMaxErrorLines)
-            mErrorLines.append(line.mid(6).trimmed());
-    }
-    mPartialLine.remove(0, start);
-    if (mPartialLine.size() > kMaxPartialLine)
-        mPartialLine.clear();
+    // Only the archiver's reasons are kept, for the alert when it fails.
+    mFailureReasons.feed(output);
 }
 
 void QuendleAppDelegate::stopExtract()
@@ -100,14 +89,17 @@ void QuendleAppDelegate::completeExpansion(int exitStatus)
 {
     if (mWaiter.joinable())
         mWaiter.join();
+    mRequestState = RequestState::Completing;
     // Whichever came first, the end of the output or the exit, the rest of the output is
     // relayed and processFinished has run before the completion steps.
     searchTask->stopProcess();
 
-    if (exitStatus != 0 && !mStopRequested) {
-        const QString informative = mErrorLines.isEmpty()
+    const bool failed = exitStatus != 0 && !mStopRequested;
+    if (failed) {
+        const QStringList reasons = mFailureReasons.reasons();
+        const QString informative = reasons.isEmpty()
             ? QStringLiteral("The archiver exited with status %1.").arg(exitStatus)
-            : mErrorLines.join(u'\n');
+            : reasons.join(u'\n');
         mSeam.runAlert({QStringLiteral("Cannot Expand Archive."), informative, {QStringLiteral("OK")}, AlertStyle::Warning});
     }
 
@@ -126,7 +118,8 @@ void QuendleAppDelegate::completeExpansion(int exitStatus)
     }
     setMExtractTimer(nullptr);
     mExtractProgressWindow->close();
-    mSeam.terminate();
+    mRequestState = RequestState::Ending;
+    mSeam.terminate(failed ? kExitExpansionFailed : 0);
     emit expansionCompleted();
 }
 

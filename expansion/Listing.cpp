@@ -4,6 +4,7 @@
 #include "task/ChildProcess.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -43,7 +44,7 @@ ArchiveListing absentListing()
 }
 
 ArchiveListing fromPieces(std::uint64_t pieceCount, std::optional<QString> name, bool encrypted,
-    bool wrongPassword)
+    bool wrongPassword, bool shares, bool namesArchive)
 {
     ArchiveListing listing;
     listing.pieceCount = pieceCount;
@@ -51,6 +52,9 @@ ArchiveListing fromPieces(std::uint64_t pieceCount, std::optional<QString> name,
     listing.topLevelName = pieceCount < 3 ? std::nullopt : std::move(name);
     listing.isEncrypted = encrypted;
     listing.isWrongPassword = wrongPassword;
+    // Entries after a first one without a name share nothing that can be relied on.
+    listing.sharesTopLevel = shares && (pieceCount < 4 || listing.topLevelName.has_value());
+    listing.topLevelNamesArchive = namesArchive;
     return listing;
 }
 
@@ -71,35 +75,41 @@ std::optional<QString> decodeListing(const QByteArray& bytes)
     return text;
 }
 
-ArchiveListing readListing(const std::optional<QString>& text)
+ArchiveListing readListing(const std::optional<QString>& text, const QString& archiveFileName)
 {
     if (!text)
         return absentListing();
 
-    // Split at every "Path = ", left to right; n separators give n + 1 pieces.
+    // Split at every "Path = ", left to right; n separators give n + 1 pieces. Piece 2 on are
+    // the entries.
     std::uint64_t separators = 0;
-    qsizetype thirdPieceBegin = -1;
-    qsizetype thirdPieceEnd = text->size();
-    for (qsizetype at = text->indexOf(kSeparator); at >= 0;
-         at = text->indexOf(kSeparator, at + kSeparator.size())) {
-        ++separators;
-        if (separators == 2)
-            thirdPieceBegin = at + kSeparator.size();
-        else if (separators == 3)
-            thirdPieceEnd = at;
-    }
-
     std::optional<QString> name;
-    if (thirdPieceBegin >= 0) {
-        const QStringView piece = QStringView(*text).sliced(thirdPieceBegin, thirdPieceEnd - thirdPieceBegin);
-        const auto end = std::find_if(piece.begin(), piece.end(),
-            [](QChar c) { return c == u'/' || c == u'\n'; });
-        if (end != piece.end())
-            name = piece.first(end - piece.begin()).toString();
+    bool shares = true;
+    bool namesArchive = false;
+    const auto readEntry = [&](QStringView piece) {
+        const auto end = std::find_if(piece.begin(), piece.end(), [](QChar c) { return c == u'/' || c == u'\n'; });
+        const QStringView top = piece.first(end - piece.begin());
+        if (separators == 2) {
+            if (end != piece.end())
+                name = top.toString();
+        } else if (name && top != *name) {
+            shares = false;
+        }
+        namesArchive = namesArchive || (!archiveFileName.isEmpty() && top == archiveFileName);
+    };
+    qsizetype pieceBegin = 0;
+    for (qsizetype at = text->indexOf(kSeparator); at >= 0; at = text->indexOf(kSeparator, at + kSeparator.size())) {
+        if (separators >= 2)
+            readEntry(QStringView(*text).sliced(pieceBegin, at - pieceBegin));
+        ++separators;
+        pieceBegin = at + kSeparator.size();
     }
+    if (separators >= 2)
+        readEntry(QStringView(*text).sliced(pieceBegin));
 
     return fromPieces(separators + 1, std::move(name),
-        text->contains(kEncryptedEntry) || text->contains(kCannotOpen), text->contains(kWrongPassword));
+        text->contains(kEncryptedEntry) || text->contains(kCannotOpen), text->contains(kWrongPassword), shares,
+        namesArchive);
 }
 
 bool ListingReader::Search::step(char c)
@@ -137,11 +147,45 @@ constexpr std::array<bool, 256> kWakesTheReader = [] {
 
 } // namespace
 
+ListingReader::ListingReader(const QString& archiveFileName)
+    : mArchiveName(archiveFileName.toStdString())
+{
+}
+
+void ListingReader::TopLevelMatch::step(char c, std::string_view name)
+{
+    if (end != UINT64_MAX)
+        return;
+    if (c == '/' || c == '\n')
+        end = fed;
+    else if (firstMismatch == UINT64_MAX && (fed >= name.size() || name[fed] != c))
+        firstMismatch = fed;
+    ++fed;
+}
+
+bool ListingReader::TopLevelMatch::equals(std::uint64_t separatorBytes, std::string_view name) const
+{
+    // A "/" or line feed is never part of a separator; without one, every byte seen but the
+    // separator's belongs to the name.
+    const std::uint64_t size = end != UINT64_MAX ? end : fed - separatorBytes;
+    return size == name.size() && firstMismatch >= size;
+}
+
 bool ListingReader::idle() const
 {
     return mContinuations == 0 && mSeparator.matched == 0 && mEncryptedEntry.matched == 0
         && mCannotOpen.matched == 0 && mWrongPassword.matched == 0
-        && !(mSeparators == 2 && mName == Name::Pending);
+        && !(mSeparators == 2 && mName == Name::Pending)
+        && !(mSeparators >= 2 && mAgainstArchive.end == UINT64_MAX && !mNamesArchive && !mArchiveName.empty())
+        && !(mSeparators >= 3 && mAgainstFirst.end == UINT64_MAX && mShares);
+}
+
+void ListingReader::endEntry(std::uint64_t separatorBytes)
+{
+    if (mSeparators >= 3 && mShares && !mAgainstFirst.equals(separatorBytes, mNameBytes))
+        mShares = false;
+    if (!mArchiveName.empty() && !mNamesArchive && mAgainstArchive.equals(separatorBytes, mArchiveName))
+        mNamesArchive = true;
 }
 
 void ListingReader::feed(const char* data, std::size_t size)
@@ -200,18 +244,31 @@ void ListingReader::feedByte(unsigned char c)
 
     const char byte = char(c);
     if (mSeparator.step(byte)) {
+        // The piece ends before the separator's first six bytes, which it has seen.
+        if (mSeparators >= 2)
+            endEntry(kSeparator.size() - 1);
         ++mSeparators;
         if (mSeparators == 3 && mName == Name::Pending) {
             mName = Name::None;
             mNameBytes = std::string();
         }
-    } else if (mSeparators == 2 && mName == Name::Pending) {
-        // Bytes of a separator that is still being matched land here too; if it completes,
-        // the piece had neither "/" nor a line feed and the name is none anyway.
-        if (byte == '/' || byte == '\n')
-            mName = Name::Found;
-        else
-            mNameBytes.push_back(byte);
+        if (mSeparators >= 3 && mName != Name::Found)
+            mShares = false;
+        mAgainstFirst.start();
+        mAgainstArchive.start();
+    } else {
+        if (mSeparators >= 2 && !mNamesArchive && !mArchiveName.empty())
+            mAgainstArchive.step(byte, mArchiveName);
+        if (mSeparators >= 3 && mShares)
+            mAgainstFirst.step(byte, mNameBytes);
+        if (mSeparators == 2 && mName == Name::Pending) {
+            // Bytes of a separator that is still being matched land here too; if it completes,
+            // the piece had neither "/" nor a line feed and the name is none anyway.
+            if (byte == '/' || byte == '\n')
+                mName = Name::Found;
+            else
+                mNameBytes.push_back(byte);
+        }
     }
 
     if (!mEncrypted) {
@@ -239,7 +296,14 @@ ArchiveListing ListingReader::finish() const
             QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         name = decoder.decode(QByteArrayView(mNameBytes.data(), qsizetype(mNameBytes.size())));
     }
-    return fromPieces(mSeparators + 1, std::move(name), mEncrypted, mWrong);
+    // The last entry ends with the text; a separator begun at its end is part of it.
+    bool shares = mShares;
+    bool namesArchive = mNamesArchive;
+    if (mSeparators >= 3 && shares && !mAgainstFirst.equals(0, mNameBytes))
+        shares = false;
+    if (mSeparators >= 2 && !mArchiveName.empty() && !namesArchive && mAgainstArchive.equals(0, mArchiveName))
+        namesArchive = true;
+    return fromPieces(mSeparators + 1, std::move(name), mEncrypted, mWrong, shares, namesArchive);
 }
 
 ListingRun listArchive(const QString& toolPath, const QString& archivePath,
@@ -271,7 +335,7 @@ ListingRun listArchive(const QString& toolPath, const QString& archivePath,
 
     // The tool writes its listing in chunks of whatever size the pipe hands over; the reader
     // takes them as they come.
-    ListingReader reader;
+    ListingReader reader(QFileInfo(archivePath).fileName());
     char buffer[1 << 16];
     for (;;) {
         const ssize_t size = read(output, buffer, sizeof buffer);

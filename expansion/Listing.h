@@ -18,6 +18,11 @@ struct ArchiveListing {
     std::optional<QString> topLevelName; // first entry's path up to "/" or a line feed
     bool isEncrypted = false;
     bool isWrongPassword = false;
+    // Whether every entry lies below the first entry's top-level name (an archive of one item),
+    // and whether some entry's top-level name is the archive's own file name. Both decide
+    // whether the contents need a folder of their own so that nothing beside them is touched.
+    bool sharesTopLevel = true;
+    bool topLevelNamesArchive = false;
 
     // The count a verifying listing gives after a password: pieces - 2, no lower bound
     // (an absent text gives -2). Saturates instead of wrapping on absurdly long listings.
@@ -30,14 +35,16 @@ struct ArchiveListing {
 // the end counts as invalid).
 std::optional<QString> decodeListing(const QByteArray& bytes);
 
-// Reads a whole listing text.
-ArchiveListing readListing(const std::optional<QString>& text);
+// Reads a whole listing text. archiveFileName: the archive's own file name, which an entry's
+// top-level name is compared with; empty compares with nothing.
+ArchiveListing readListing(const std::optional<QString>& text, const QString& archiveFileName = {});
 
 // Reads a listing as it streams, in one pass and in memory that does not grow with the
 // archive; gives exactly what readListing(decodeListing(all bytes)) gives. Only the first
 // entry's name is kept, up to its first "/" or line feed.
 class ListingReader {
 public:
+    explicit ListingReader(const QString& archiveFileName = {});
     // Chunks may end anywhere, also inside a character or a sign.
     void feed(const char* data, std::size_t size);
     void feed(const QByteArray& bytes) { feed(bytes.constData(), std::size_t(bytes.size())); }
@@ -52,9 +59,22 @@ public:
         bool step(char c);
     };
 
+    // Compares one entry's top-level name (its path up to "/" or a line feed, or the whole
+    // piece) with a fixed name, byte by byte, without keeping the entry.
+    struct TopLevelMatch {
+        std::uint64_t fed = 0;                // bytes of the piece seen so far
+        std::uint64_t firstMismatch = UINT64_MAX; // first position that differs from the name
+        std::uint64_t end = UINT64_MAX;       // where the top-level name ends, once known
+        void start() { *this = TopLevelMatch(); }
+        void step(char c, std::string_view name);
+        // The piece has ended after contentSize bytes: is its top-level name the name?
+        bool equals(std::uint64_t contentSize, std::string_view name) const;
+    };
+
 private:
     bool idle() const;
     void feedByte(unsigned char c);
+    void endEntry(std::uint64_t contentSize);
 
     Search mSeparator {"Path = "};
     Search mEncryptedEntry {"Encrypted = +"};
@@ -67,6 +87,14 @@ private:
     // The name in the third piece: collected until "/" or a line feed decides it.
     enum class Name { Pending, Found, None } mName = Name::Pending;
     std::string mNameBytes;
+
+    // The entry being read (from the second entry on for the first name, from the first for
+    // the archive's name), and what the entries read so far have shown.
+    std::string mArchiveName;
+    TopLevelMatch mAgainstFirst;
+    TopLevelMatch mAgainstArchive;
+    bool mShares = true;
+    bool mNamesArchive = false;
 
     // UTF-8 check as the text streams: continuation bytes still expected, and the range the
     // next one must fall in (narrower right after some lead bytes: no overlong forms, no

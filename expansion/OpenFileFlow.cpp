@@ -18,22 +18,44 @@
 
 namespace quendle {
 
+namespace {
+
+bool anyWindowVisible()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible())
+            return true;
+    }
+    return false;
+}
+
+ListingShape shapeOf(const ArchiveListing& listing)
+{
+    return {listing.topLevelName, listing.sharesTopLevel, listing.topLevelNamesArchive};
+}
+
+} // namespace
+
 bool QuendleAppDelegate::applicationOpenFile(const QString& path)
 {
-    // 1. The password window is prepared whatever follows.
+    // One request at a time: an archive that arrives inside another's prompts, run or end
+    // changes nothing of it. Only a request waiting for its password gives way.
+    if (!acceptsArchive(mRequestState)) {
+        showBusyAlert();
+        return true;
+    }
+    if (mRequestState == RequestState::WaitingForPassword) {
+        // The waiting request is dropped; the window comes back if the newcomer needs it.
+        mPasswordWindow->hide();
+        mBottomTextOnPasswordWindow->setHidden(true);
+    }
+
+    // The password window is prepared whatever follows.
     setContentBorderThickness(mPasswordWindow, 20);
     centerOnScreen(mPasswordWindow);
     mTopTextOnPasswordWindow->setText(QStringLiteral("Type in password for %1").arg(fileNameOfPath(path)));
 
-    // 2. One expansion at a time.
-    if (mExtractTimer()) {
-        mSeam.runAlert({QStringLiteral("Quendle."),
-            QStringLiteral("Quendle extracts some archive. Please, wait for end of the operation and try again."),
-            {QStringLiteral("OK")}, AlertStyle::Warning});
-        return true;
-    }
-
-    // 3, 4. Taken; list it.
+    mRequestState = RequestState::Planning;
     isOpenfromFinder = true;
     const ListingRun opening = listArchive(toolPath(), path, std::nullopt);
     if (!opening.started) {
@@ -43,75 +65,85 @@ bool QuendleAppDelegate::applicationOpenFile(const QString& path)
         return true;
     }
 
-    // 5, 6. A new progress window for this request, loaded but not shown.
+    // A new progress window for this request, loaded but not shown yet.
     mAmountFilesInArchive = 0;
     mExtractProgressWindow = std::make_unique<ExtractingProgressWindow>();
     mExtractProgressWindow->setDelegate(this);
     centerOnScreen(mExtractProgressWindow->window());
     mExtractProgressWindow->setTitle(QStringLiteral("Extracting %1").arg(fileNameOfPath(path)));
-
-    // 7. What the listing says.
     mAmountFilesInArchive = opening.listing.amountFiles;
     mArchivePath = path;
-    mPathToExtract = pathLessExtension(path);
 
-    // 8. Where it goes; the replace prompt may end the request here.
-    const PlanOutcome outcome = planDestination(path, opening.listing.topLevelName);
-    if (outcome != PlanOutcome::Done)
+    // Where the contents go; the replace prompt may end the request here.
+    if (planDestination(path, opening.listing) != PlanOutcome::Done)
         return true;
 
-    // 9. An encrypted archive waits for its password.
+    // An encrypted archive waits for its password.
     if (opening.listing.isEncrypted) {
+        mRequestState = RequestState::WaitingForPassword;
         showPasswordWindow();
         return true;
     }
 
-    // 10. Extract.
     mExtractProgressWindow->setMaxValue(double(mAmountFilesInArchive));
     mExtractProgressWindow->showWindow();
-    if (!startExtractionRun(50, true))
+    if (startExtractionRun(50, true) == RunStart::LaunchFailed)
         reportToolCannotStart(searchTask->launchError());
     return true;
 }
 
+void QuendleAppDelegate::showBusyAlert()
+{
+    Alert busy {QStringLiteral("Quendle."),
+        QStringLiteral("Quendle extracts some archive. Please, wait for end of the operation and try again."),
+        {QStringLiteral("OK")}, AlertStyle::Warning};
+    mSeam.runAlert(busy);
+}
+
 QuendleAppDelegate::PlanOutcome QuendleAppDelegate::planDestination(
-    const QString& archivePath, const std::optional<QString>& topLevelName)
+    const QString& archivePath, const ArchiveListing& listing)
 {
     std::optional<QString> customFolder;
     if (intValue(mDefaults.stringForKey(keys::IsUsedCustomFolder)) != 0) {
         // A folder text that names nothing usable leaves the contents beside the archive.
         customFolder = folderPathFromStored(mDefaults.stringForKey(keys::CustomFolder));
     }
-    const DestinationPlan plan = quendle::planDestination(archivePath, topLevelName, customFolder);
+    mPlannedShape = shapeOf(listing);
+    const DestinationPlan plan = quendle::planDestination(archivePath, mPlannedShape, customFolder,
+        [](const QString& candidate) { return QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); });
     mCustomFolderCase = plan.customFolder;
     setWhatToShow(plan.whatToShow);
     setMArgs(plan.arguments);
     mExtractProgressWindow->setBottomText(plan.destination);
 
-    if (plan.testedPath.isEmpty() || !QFileInfo::exists(plan.testedPath))
-        return PlanOutcome::Done;
-
-    const int answer = mSeam.runAlert({QStringLiteral("An item named \"%1\" already exists.").arg(plan.testedPath),
-        QStringLiteral("Do you want to replace it with the one you\u2019re extracting?"),
-        {QStringLiteral("OK"), QStringLiteral("Cancel")}, AlertStyle::Warning});
-    if (answer == kAlertFirstButtonReturn) {
-        mFileManager->trashPath(plan.testedPath, false);
-        return PlanOutcome::Done;
+    // Every item the contents would overwrite is the user's to give up, one prompt each.
+    for (const QString& tested : plan.testedPaths()) {
+        if (!QFileInfo::exists(tested) && !QFileInfo(tested).isSymLink())
+            continue;
+        const int answer = mSeam.runAlert({QStringLiteral("An item named \"%1\" already exists.").arg(tested),
+            QStringLiteral("Do you want to replace it with the one you\u2019re extracting?"),
+            {QStringLiteral("OK"), QStringLiteral("Cancel")}, AlertStyle::Warning});
+        if (answer != kAlertFirstButtonReturn)
+            return endRequest();
+        mFileManager->trashPath(tested, false);
     }
-    endRequestAsCancel(plan.customFolder);
-    bool anyVisible = false;
-    for (QWidget* window : QApplication::topLevelWidgets())
-        anyVisible = anyVisible || window->isVisible();
-    return anyVisible ? PlanOutcome::RequestEnded : PlanOutcome::ApplicationEnded;
+    return PlanOutcome::Done;
+}
+
+QuendleAppDelegate::PlanOutcome QuendleAppDelegate::endRequest()
+{
+    // With a window on screen the user goes back to it; with none, the application ends.
+    if (anyWindowVisible()) {
+        mRequestState = RequestState::Idle;
+        return PlanOutcome::RequestEnded;
+    }
+    mRequestState = RequestState::Ending;
+    endRequestAsCancel(mCustomFolderCase);
+    return PlanOutcome::ApplicationEnded;
 }
 
 void QuendleAppDelegate::endRequestAsCancel(bool customFolderCase)
 {
-    // With a window on screen the user goes back to it; with none, the application ends.
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->isVisible())
-            return;
-    }
     if (customFolderCase)
         mSeam.exitProcess(1);
     else
@@ -120,11 +152,18 @@ void QuendleAppDelegate::endRequestAsCancel(bool customFolderCase)
 
 void QuendleAppDelegate::reportToolCannotStart(const QString& reason)
 {
+    mRequestState = RequestState::Completing;
     mSeam.runAlert({QStringLiteral("Cannot Start the Archiver."),
         QStringLiteral("%1\n%2").arg(toolPath(), reason), {QStringLiteral("OK")}, AlertStyle::Warning});
     if (mExtractProgressWindow)
         mExtractProgressWindow->close();
-    endRequestAsCancel(mCustomFolderCase);
+    if (anyWindowVisible()) {
+        mRequestState = RequestState::Idle;
+        return;
+    }
+    // Nothing was expanded: a script sees a failure.
+    mRequestState = RequestState::Ending;
+    mSeam.terminate(kExitExpansionFailed);
 }
 
 } // namespace quendle

@@ -5,6 +5,7 @@
 #include "platform/Seam.h"
 #include "progress/ExtractingProgressWindow.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +16,7 @@ namespace quendle {
 void QuendleAppDelegate::showPasswordWindow()
 {
     // Without a display the terminal answers for the window, as often as a password is refused.
-    for (;;) {
+    while (mRequestState == RequestState::WaitingForPassword) {
         const Seam::PasswordReply reply = mSeam.askPasswordWithoutWindow(mTopTextOnPasswordWindow->text());
         if (reply.kind == Seam::PasswordReply::ShowWindow)
             break;
@@ -25,24 +26,40 @@ void QuendleAppDelegate::showPasswordWindow()
         }
         mPasswdField->setText(reply.password);
         clickOnButtonPasswordWindow(mOkButtonPasswordWindow);
-        if (mBottomTextOnPasswordWindow->isHidden())
-            return;
     }
+    if (mRequestState != RequestState::WaitingForPassword)
+        return;
     mPasswordWindow->show();
     mPasswordWindow->raise();
     mPasswordWindow->activateWindow();
     mPasswdField->setFocus();
 }
 
+void QuendleAppDelegate::passwordWindowClosed()
+{
+    // Escape, the window's close button or any other way the window goes: like its close
+    // button, the application quits unless another window is left.
+    if (mRequestState == RequestState::WaitingForPassword)
+        mRequestState = RequestState::Idle;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != mPasswordWindow && window->isVisible())
+            return;
+    }
+    mRequestState = RequestState::Ending;
+    mSeam.terminate();
+}
+
 void QuendleAppDelegate::clickOnButtonPasswordWindow(QObject* sender)
 {
     if (sender != mOkButtonPasswordWindow) {
+        mRequestState = RequestState::Ending;
         mSeam.terminate();
         return;
     }
-    if (m_mArgs.size() < 2)
+    if (mRequestState != RequestState::WaitingForPassword)
         return; // no archive is waiting for a password
 
+    mRequestState = RequestState::Planning;
     const QString password = mPasswdField->text();
     const ListingRun verifying = listArchive(toolPath(), m_mArgs.at(1), password);
     if (!verifying.started) {
@@ -52,22 +69,32 @@ void QuendleAppDelegate::clickOnButtonPasswordWindow(QObject* sender)
     }
     if (verifying.listing.isWrongPassword) {
         // Nothing has been extracted yet, so nothing is moved to the Trash: whatever lies at
-        // the destination is the user's own.
+        // the destination is the user's own. The refused text is selected so that typing
+        // starts a fresh try.
+        mRequestState = RequestState::WaitingForPassword;
         mBottomTextOnPasswordWindow->setHidden(false);
+        mPasswdField->selectAll();
+        mPasswdField->setFocus();
         return;
     }
+
+    mPasswordWindow->hide();
+    mBottomTextOnPasswordWindow->setHidden(true);
+    // An archive whose names were hidden until now (encrypted headers) is planned again from
+    // what the password revealed, with the same prompts, before anything is extracted.
+    const ListingShape revealed {verifying.listing.topLevelName, verifying.listing.sharesTopLevel,
+        verifying.listing.topLevelNamesArchive};
+    if (revealed != mPlannedShape && planDestination(mArchivePath, verifying.listing) != PlanOutcome::Done)
+        return;
 
     mAmountFilesInArchive = verifying.listing.passwordRuleCount();
     mExtractProgressWindow->setMaxValue(double(mAmountFilesInArchive));
     m_mArgs.append(QStringLiteral("-p") + password);
-    if (!startExtractionRun(200, false)) {
-        mPasswordWindow->hide();
+    if (startExtractionRun(200, false) == RunStart::LaunchFailed) {
         reportToolCannotStart(searchTask->launchError());
         return;
     }
     mExtractProgressWindow->showWindow();
-    mPasswordWindow->hide();
-    mBottomTextOnPasswordWindow->setHidden(true);
 }
 
 } // namespace quendle

@@ -77,17 +77,53 @@ QString joinPath(const QString& folder, const QString& name)
     return folder + u'/' + name;
 }
 
+QStringList DestinationPlan::testedPaths() const
+{
+    QStringList paths;
+    for (const QString& path : {testedPath, alsoTestedPath}) {
+        if (!path.isEmpty() && !paths.contains(path))
+            paths.append(path);
+    }
+    return paths;
+}
+
 DestinationPlan planDestination(const QString& archivePath, const std::optional<QString>& topLevelName,
     const std::optional<QString>& customFolder)
 {
-    DestinationPlan plan;
+    return planDestination(archivePath, ListingShape {topLevelName}, customFolder, [](const QString&) { return false; });
+}
+
+DestinationPlan planDestination(const QString& archivePath, const ListingShape& shape,
+    const std::optional<QString>& customFolder, const std::function<bool(const QString&)>& exists)
+{
+    const auto same = [](const QString& a, const QString& b) { return QDir::cleanPath(a) == QDir::cleanPath(b); };
+    const std::optional<QString>& topLevelName = shape.topLevelName;
     const bool hasName = namesItemBelow(topLevelName);
-    if (!customFolder) {
+    const QString contentsFolder = customFolder ? *customFolder : folderOfPath(archivePath);
+
+    DestinationPlan plan;
+    plan.customFolder = customFolder.has_value();
+    // Loose entries, an entry that is not a name of its own, or an entry that would land on the
+    // archive: the contents get a folder of their own. An archive without entries (or whose
+    // entries are not known yet) keeps the usual plan.
+    plan.ownFolder = topLevelName
+        && (!hasName || !shape.sharesTopLevel
+            || (shape.topLevelNamesArchive && same(contentsFolder, folderOfPath(archivePath))));
+    if (plan.ownFolder) {
+        const QString base = joinPath(contentsFolder, pathLessExtension(fileNameOfPath(archivePath)));
+        QString folder = base;
+        for (int n = 2; same(folder, archivePath) || (n > 2 && exists(folder)); ++n)
+            folder = base + QStringLiteral(" %1").arg(n);
+        plan.whatToShow = folder;
+        plan.destination = folder;
+        plan.testedPath = folder;
+    } else if (!customFolder) {
         plan.whatToShow = hasName ? joinPath(folderOfPath(archivePath), *topLevelName) : pathLessExtension(archivePath);
         plan.destination = folderOfPath(archivePath);
         plan.testedPath = pathLessExtension(archivePath);
+        if (!same(plan.whatToShow, plan.testedPath))
+            plan.alsoTestedPath = plan.whatToShow;
     } else {
-        plan.customFolder = true;
         const QString name = hasName ? *topLevelName : pathLessExtension(fileNameOfPath(archivePath));
         plan.whatToShow = joinPath(*customFolder, name);
         plan.destination = folderOfPath(plan.whatToShow);
@@ -95,9 +131,10 @@ DestinationPlan planDestination(const QString& archivePath, const std::optional<
     }
     // The archive itself is never what gets replaced: a name without an extension expanded
     // beside the archive would otherwise send the archive to the Trash before extracting it.
-    const auto same = [](const QString& a, const QString& b) { return QDir::cleanPath(a) == QDir::cleanPath(b); };
     if (same(plan.testedPath, archivePath))
         plan.testedPath = same(plan.whatToShow, archivePath) ? QString() : plan.whatToShow;
+    if (same(plan.alsoTestedPath, archivePath))
+        plan.alsoTestedPath.clear();
     plan.arguments = {QStringLiteral("x"), archivePath, QStringLiteral("-o") + plan.destination, QStringLiteral("-aoa")};
     return plan;
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace quendle {
@@ -25,7 +26,24 @@ struct DestinationPlan {
     QStringList arguments; // "x", archive, "-o<destination>", "-aoa"
     QString destination;   // the folder the archiver writes into; the progress window's bottom text
     QString testedPath;    // the item whose existence raises the replace prompt; empty: no prompt
+    // Beside the archive, the item the contents will actually overwrite when it is not the
+    // tested path; it is guarded by the same prompt. Empty: nothing more to test.
+    QString alsoTestedPath;
     bool customFolder = false;
+    // The contents go into a folder of their own (they would spill or overwrite the archive).
+    bool ownFolder = false;
+
+    // The paths to test, in order.
+    QStringList testedPaths() const;
+    bool operator==(const DestinationPlan&) const = default;
+};
+
+// What the listing says of the archive's shape.
+struct ListingShape {
+    std::optional<QString> topLevelName;
+    bool sharesTopLevel = true;       // every entry lies below the top-level name
+    bool topLevelNamesArchive = false; // some entry is named like the archive itself
+    bool operator==(const ListingShape&) const = default;
 };
 
 // topLevelName: the first entry's top-level name from the listing, or nothing.
@@ -33,5 +51,12 @@ struct DestinationPlan {
 // (the contents then go beside the archive).
 DestinationPlan planDestination(const QString& archivePath, const std::optional<QString>& topLevelName,
     const std::optional<QString>& customFolder);
+
+// The same, for any shape: contents of several top-level items, or holding an item named like
+// the archive in the archive's own folder, go into a new folder named after the archive less
+// its extension (the first free "NAME 2", "NAME 3", … when that is the archive itself).
+// exists: whether an item is at a path (asked only to find a free name).
+DestinationPlan planDestination(const QString& archivePath, const ListingShape& shape,
+    const std::optional<QString>& customFolder, const std::function<bool(const QString&)>& exists);
 
 } // namespace quendle

@@ -40,18 +40,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The tail of the input is the listing; its head picks the chunking.
     const auto seed = provider.ConsumeIntegral<std::uint32_t>();
     const auto largestChunk = provider.ConsumeIntegralInRange<std::size_t>(1, 64);
+    // The archive's own name, which entries are compared with; short, so that it is met.
+    const QString archiveName = QString::fromStdString(provider.ConsumeRandomLengthString(6));
     const std::vector<char> bytes = provider.ConsumeRemainingBytes<char>();
     const QByteArray text(bytes.data(), qsizetype(bytes.size()));
 
-    const ArchiveListing whole = quendle::readListing(quendle::decodeListing(text));
+    const ArchiveListing whole = quendle::readListing(quendle::decodeListing(text), archiveName);
 
     {
-        ListingReader reader;
+        ListingReader reader(archiveName);
         reader.feed(text);
         expectSame(whole, reader.finish(), "in one piece");
     }
     {
-        ListingReader reader;
+        ListingReader reader(archiveName);
         for (const char byte : bytes)
             reader.feed(&byte, 1);
         expectSame(whole, reader.finish(), "byte by byte");
@@ -60,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Chunks of random sizes, empty ones included; the reader may also be asked for its
         // facts half-way, which must not disturb it.
         std::minstd_rand random(seed);
-        ListingReader reader;
+        ListingReader reader(archiveName);
         std::size_t at = 0;
         while (at < bytes.size()) {
             const std::size_t chunk = std::min<std::size_t>(random() % (largestChunk + 1), bytes.size() - at);

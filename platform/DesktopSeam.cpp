@@ -174,10 +174,10 @@ std::optional<QStringList> DesktopSeam::runOpenPanel(const OpenPanel& panel)
     return dialog.selectedFiles();
 }
 
-void DesktopSeam::terminate()
+void DesktopSeam::terminate(int status)
 {
     // Queued, so that a terminate asked for before the event loop starts still ends it.
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(qApp, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
 }
 
 void DesktopSeam::exitProcess(int status)

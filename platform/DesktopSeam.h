@@ -12,7 +12,7 @@ public:
     int runAlert(const Alert& alert) override;
     int runPanel(const Panel& panel) override;
     std::optional<QStringList> runOpenPanel(const OpenPanel& panel) override;
-    void terminate() override;
+    void terminate(int status = 0) override;
     void exitProcess(int status) override;
     bool openUrl(const QUrl& url) override;
     void revealInFileManager(const QString& path) override;

@@ -19,6 +19,8 @@ struct Alert {
     AlertStyle style = AlertStyle::Warning;
 };
 inline constexpr int kAlertFirstButtonReturn = 1000;
+// The process's status when an archive could not be expanded.
+inline constexpr int kExitExpansionFailed = 2;
 inline constexpr int kAlertSecondButtonReturn = 1001;
 
 // A titled panel with a default and an optional alternate button; the answer is
@@ -55,8 +57,9 @@ public:
     // The chosen paths, or nothing when the user cancels.
     virtual std::optional<QStringList> runOpenPanel(const OpenPanel& panel) = 0;
 
-    // Quits the event loop so that main returns 0; takes effect once the loop runs.
-    virtual void terminate() = 0;
+    // Quits the event loop so that main returns status (0, or non-zero when the expansion
+    // failed); takes effect once the loop runs.
+    virtual void terminate(int status = 0) = 0;
     // Ends the process at once with the given status. A caller returns right after it.
     virtual void exitProcess(int status) = 0;
 

@@ -142,7 +142,7 @@ TEST_P(HeadlessAnswer, FailureAlertTakesItsOnlyButtonAndQuits)
     const QuendleRun run = box.runQuendle({archive}, GetParam(), kAnswerTimeoutMs);
 
     ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
-    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.describe());
+    EXPECT_EQ(run.exitCode, 2) << qPrintable(run.describe());
     const QStringList alert = alertOnStandardError(run.err, QStringLiteral("Cannot Expand Archive."));
     ASSERT_GE(alert.size(), 3) << qPrintable(run.describe());
     EXPECT_EQ(alert.last(), QStringLiteral("(no display and no terminal: answered \"OK\")"));

@@ -22,6 +22,8 @@ using namespace quendle::hardening;
 namespace {
 
 const QString kCannotExpand = QStringLiteral("Cannot Expand Archive.");
+// The status of a run whose archive could not be expanded.
+constexpr int kExpansionFailed = 2;
 const QString kCannotStart = QStringLiteral("Cannot Start the Archiver.");
 const QString kCannotTrash = QStringLiteral("Cannot Trash Source Files.");
 const QString kAlreadyExists = QStringLiteral("already exists.");
@@ -188,7 +190,7 @@ TEST(Faults, SevenZipKilledInTheMiddleOfAnExtraction)
     ASSERT_GT(killed, 0) << "7-Zip was never seen writing\n" << show(run);
     EXPECT_LT(writtenWhenKilled, qint64(2) << 30);
     EXPECT_FALSE(run.crashed) << show(run);
-    EXPECT_EQ(run.exitCode, 0) << show(run);
+    EXPECT_EQ(run.exitCode, kExpansionFailed) << show(run);
     EXPECT_TRUE(run.err.contains(kCannotExpand)) << show(run);
     // The completion steps ran after the alert: the partial item went to the Trash, as the
     // preferences ask for any expanded item.
@@ -228,7 +230,7 @@ TEST_P(ArchiverThatCannotStart, IsReportedAndTheApplicationEnds)
 
     ASSERT_TRUE(run.finished) << "quendle hangs\n" << show(run);
     EXPECT_FALSE(run.crashed) << show(run);
-    EXPECT_EQ(run.exitCode, 0) << show(run);
+    EXPECT_EQ(run.exitCode, kExpansionFailed) << show(run);
     EXPECT_TRUE(run.err.contains(kCannotStart)) << show(run);
     EXPECT_TRUE(run.err.contains(resources + QStringLiteral("/.utility/7z"))) << show(run);
     EXPECT_EQ(differences(before, snapshot(box.root(), kVolatile)), QStringList());
@@ -263,7 +265,7 @@ TEST(Faults, DestinationFolderThatIsNotWritable)
 
     ASSERT_TRUE(run.finished) << show(run);
     EXPECT_FALSE(run.crashed) << show(run);
-    EXPECT_EQ(run.exitCode, 0) << show(run);
+    EXPECT_EQ(run.exitCode, kExpansionFailed) << show(run);
     EXPECT_TRUE(run.err.contains(kCannotExpand)) << show(run);
     EXPECT_EQ(differences(before, snapshot(box.root(), kVolatile)), QStringList());
 }
@@ -305,8 +307,8 @@ TEST(Faults, ItemSentToTheTrashStaysThereWhenTheExtractionCannotWrite)
         GTEST_SKIP() << "7-Zip may give its own folders back their write permission: only the superuser can make a folder its user cannot change";
     Sandbox box;
     box.writePreferences({{QStringLiteral("IsRevealInFinder"), QStringLiteral("0")}});
-    // The archive's item is "b", but the item the replace prompt asks about is "a" (the
-    // archive's name); "b" is a folder the account may not write into.
+    // The archive's item is "b", and the replace prompt asks about "a" (the archive's name)
+    // and then about "b", a folder the account may not write into nor move.
     const QString folder = box.work() + QStringLiteral("/sub");
     const QString archive = folder + QStringLiteral("/a.zip");
     makeArchive(archive, {{QStringLiteral("b/file.txt"), "b"}});
@@ -319,7 +321,8 @@ TEST(Faults, ItemSentToTheTrashStaysThereWhenTheExtractionCannotWrite)
 
     RunOptions options;
     options.as = account;
-    options.typedAnswers = {QStringLiteral("1"), QStringLiteral("1")};
+    // OK for "a", OK for "b", OK when "b" cannot be moved (being locked), OK for the failure.
+    options.typedAnswers = {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")};
     const QuendleRun run = runQuendle(box, {archive}, options);
     record(run);
 
@@ -358,7 +361,7 @@ TEST(Faults, FullDiskAfterTheReplacePromptKeepsTheTrashedItem)
 
     ASSERT_TRUE(run.finished) << show(run);
     EXPECT_FALSE(run.crashed) << show(run);
-    EXPECT_EQ(run.exitCode, 0) << show(run);
+    EXPECT_EQ(run.exitCode, kExpansionFailed) << show(run);
     EXPECT_TRUE(run.err.contains(kAlreadyExists)) << show(run);
     EXPECT_TRUE(run.err.contains(kCannotExpand)) << show(run);
     // The item went to the file system's own Trash before the disk filled, and is still there.

@@ -15,6 +15,8 @@ inline void PrintTo(const ArchiveListing& listing, std::ostream* out)
     *out << "{pieces " << listing.pieceCount << ", files " << listing.amountFiles << ", name "
          << (listing.topLevelName ? '"' + listing.topLevelName->toStdString() + '"' : std::string("none"))
          << (listing.isEncrypted ? ", encrypted" : "") << (listing.isWrongPassword ? ", wrong password" : "")
+         << (listing.sharesTopLevel ? "" : ", several top-level names")
+         << (listing.topLevelNamesArchive ? ", an entry named like the archive" : "")
          << '}';
 }
 

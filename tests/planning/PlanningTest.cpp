@@ -79,10 +79,58 @@ INSTANTIATE_TEST_SUITE_P(FourPlans, Plans,
         PlanCase {"BesideNoExtensionWithName", "/d/archive", "stuff", std::nullopt, "/d/stuff", "/d", "/d/stuff"},
         PlanCase {"BesideNoExtensionNoName", "/d/archive", std::nullopt, std::nullopt, "/d/archive", "/d", ""},
         PlanCase {"BesideNoExtensionSameName", "/d/archive", "archive", std::nullopt, "/d/archive", "/d", ""},
-        // A name that would make the destination folder or its parent the result is no name.
-        PlanCase {"AbsoluteFirstEntry", "/d/a.zip", "", std::nullopt, "/d/a", "/d", "/d/a"},
-        PlanCase {"DotDotFirstEntry", "/d/a.zip", "..", "/out", "/out/a", "/out", "/out/a"}),
+        // A name that would make the destination folder or its parent the result is no item of
+        // its own: the entries, which 7-Zip writes without that part, get a folder of their own.
+        PlanCase {"AbsoluteFirstEntry", "/d/a.zip", "", std::nullopt, "/d/a", "/d/a", "/d/a"},
+        PlanCase {"DotDotFirstEntry", "/d/a.zip", "..", "/out", "/out/a", "/out/a", "/out/a"}),
     [](const testing::TestParamInfo<PlanCase>& info) { return std::string(info.param.name); });
+
+struct ShapeCase {
+    const char* name;
+    const char* archive;
+    const char* topLevelName;
+    bool shares;
+    bool namesArchive;
+    std::optional<const char*> customFolder;
+    const char* whatToShow; // also the destination when the contents get a folder of their own
+    const char* destination;
+    QStringList tested;
+};
+
+class Shapes : public testing::TestWithParam<ShapeCase> { };
+
+TEST_P(Shapes, NeitherSpillNorOverwriteTheArchiveAndTestWhatTheyReplace)
+{
+    const ShapeCase& c = GetParam();
+    std::optional<QString> custom;
+    if (c.customFolder)
+        custom = QString::fromUtf8(*c.customFolder);
+    const QStringList taken {QStringLiteral("/d/data 2")};
+    const DestinationPlan plan = planDestination(QString::fromUtf8(c.archive),
+        ListingShape {QString::fromUtf8(c.topLevelName), c.shares, c.namesArchive}, custom,
+        [&](const QString& path) { return taken.contains(path); });
+    EXPECT_EQ(plan.whatToShow, QString::fromUtf8(c.whatToShow));
+    EXPECT_EQ(plan.destination, QString::fromUtf8(c.destination));
+    EXPECT_EQ(plan.testedPaths(), c.tested);
+    EXPECT_EQ(plan.arguments.at(2), QStringLiteral("-o") + QString::fromUtf8(c.destination));
+}
+
+INSTANTIATE_TEST_SUITE_P(ListingShapes, Shapes,
+    testing::Values(
+        ShapeCase {"OneItemNamedOtherwise", "/d/b.zip", "a", true, false, std::nullopt, "/d/a", "/d", {"/d/b", "/d/a"}},
+        ShapeCase {"LooseEntries", "/d/bomb.zip", "loose1.txt", false, false, std::nullopt, "/d/bomb", "/d/bomb", {"/d/bomb"}},
+        ShapeCase {"LooseEntriesInTheCustomFolder", "/d/bomb.zip", "loose1.txt", false, false, "/out", "/out/bomb",
+            "/out/bomb", {"/out/bomb"}},
+        ShapeCase {"LooseEntriesOfAnArchiveWithoutExtension", "/d/data", "x", false, false, std::nullopt, "/d/data 3",
+            "/d/data 3", {"/d/data 3"}},
+        ShapeCase {"EntryNamedLikeTheArchive", "/d/a.zip", "a.zip", true, true, std::nullopt, "/d/a", "/d/a", {"/d/a"}},
+        ShapeCase {"EntryNamedLikeTheArchiveWithoutExtension", "/d/x/data", "data", true, true, std::nullopt,
+            "/d/x/data 2", "/d/x/data 2", {"/d/x/data 2"}},
+        ShapeCase {"EntryNamedLikeTheArchiveInAnotherFolder", "/d/a.zip", "a.zip", true, true, "/out", "/out/a.zip",
+            "/out", {"/out/a.zip"}},
+        ShapeCase {"EntryNamedLikeTheArchiveInTheCustomFolderThatHoldsIt", "/d/a.zip", "a.zip", true, true, "/d",
+            "/d/a", "/d/a", {"/d/a"}}),
+    [](const testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace quendle

@@ -34,12 +34,17 @@ public:
     QStringList revealed;
     QStringList logLines;
     int terminateCount = 0;
+    int terminateStatus = 0; // the status of the last terminate
     QList<int> exitStatuses;
 
     int runAlert(const Alert& alert) override;
     int runPanel(const Panel& panel) override;
     std::optional<QStringList> runOpenPanel(const OpenPanel& panel) override;
-    void terminate() override { ++terminateCount; }
+    void terminate(int status = 0) override
+    {
+        ++terminateCount;
+        terminateStatus = status;
+    }
     void exitProcess(int status) override { exitStatuses.append(status); }
     bool openUrl(const QUrl& url) override;
     void revealInFileManager(const QString& path) override { revealed.append(path); }
