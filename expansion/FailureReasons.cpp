@@ -59,7 +59,9 @@ void FailureReasons::feed(const QString& output)
 
 void FailureReasons::takeLine(const QString& rawLine)
 {
-    const QString line = rawLine.trimmed();
+    // A line redrawn in place (progress) counts from its last carriage return.
+    QString line = rawLine.trimmed();
+    line = line.mid(line.lastIndexOf(u'\r') + 1).trimmed();
     QString reason;
     if (line.startsWith(QLatin1String("ERROR:")))
         reason = line.mid(6);

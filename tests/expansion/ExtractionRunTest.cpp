@@ -71,12 +71,13 @@ TEST_F(ExpansionTest, AFailedExtractionIsReportedWithTheArchiversErrorLines)
     ASSERT_EQ(seam.alerts.size(), 1);
     EXPECT_EQ(seam.alerts[0].messageText, QStringLiteral("Cannot Expand Archive."));
     EXPECT_EQ(seam.alerts[0].informativeText,
-        QStringLiteral("Data Error : run/a\nCRC Failed : run/b\nline 0\nline 1\nline 2"));
+        QStringLiteral("Data Error: run/a\nCRC Failed: run/b\nline 0\nline 1\nline 2"));
     EXPECT_EQ(seam.alerts[0].buttons, QStringList {QStringLiteral("OK")});
     EXPECT_EQ(seam.alerts[0].style, AlertStyle::Warning);
     // The completion steps still run.
     EXPECT_EQ(seam.revealed.size(), 1);
     EXPECT_EQ(seam.terminateCount, 1);
+    EXPECT_EQ(seam.terminateStatus, kExitExpansionFailed);
 }
 
 TEST_F(ExpansionTest, AFailureWithoutErrorLinesGivesTheStatus)

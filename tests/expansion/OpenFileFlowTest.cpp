@@ -193,8 +193,9 @@ esac
     EXPECT_EQ(seam.alerts[0].buttons, QStringList {QStringLiteral("OK")});
     EXPECT_EQ(delegate->mArgs(), argumentsOfTheRun);
     EXPECT_EQ(delegate->whatToShow(), work() + QStringLiteral("/slow"));
+    // Nothing of the request under way changes, not even the password window's prompt.
     EXPECT_EQ(passwordWindow()->findChild<QLabel*>(QStringLiteral("mTopTextOnPasswordWindow"))->text(),
-        QStringLiteral("Type in password for second.zip"));
+        QStringLiteral("Type in password for first.zip"));
 
     delegate->stopExtract();
     ASSERT_TRUE(waitForCompletion());
@@ -217,8 +218,10 @@ TEST_F(ExpansionTest, SaysSoWhenTheArchiverCannotStart)
         EXPECT_TRUE(seam.alerts[0].informativeText.contains(QStringLiteral("/.utility/7z")));
         EXPECT_EQ(seam.alerts[0].buttons, QStringList {QStringLiteral("OK")});
         EXPECT_EQ(delegate->mExtractTimer(), nullptr);
-        EXPECT_EQ(seam.terminateCount, customFolder ? 0 : 1);
-        EXPECT_EQ(seam.exitStatuses, customFolder ? QList<int> {1} : QList<int> {});
+        // Nothing was expanded: the process ends with the failure's status in both cases.
+        EXPECT_EQ(seam.terminateCount, 1);
+        EXPECT_EQ(seam.terminateStatus, kExitExpansionFailed);
+        EXPECT_EQ(seam.exitStatuses, QList<int> {});
     }
 }
 

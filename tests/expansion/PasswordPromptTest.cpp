@@ -14,17 +14,18 @@ namespace {
 
 TEST_F(ExpansionTest, EncryptedArchiveRefusesAWrongPasswordThenExpandsWithTheRightOne)
 {
-    const QString archive = makeArchive(QStringLiteral("secret.7z"),
+    const QString archive = makeArchive(QStringLiteral("secret.v1.7z"),
         {{QStringLiteral("vault/a.txt"), "a"}, {QStringLiteral("vault/b.txt"), "b"}},
         {QStringLiteral("-pOpen Sesame"), QStringLiteral("-mhe=on")});
-    // Whatever already lies where the result goes is the user's: a refused password leaves it.
-    writeFile(work() + QStringLiteral("/vault/keep.txt"), "keep");
+    // The names are hidden, so the expected result is "secret.v1"; a refused password once sent
+    // that path less its extension to the Trash. It is the user's, and stays.
+    writeFile(work() + QStringLiteral("/secret/keep.txt"), "keep");
 
     delegate->applicationOpenFile(archive);
     ASSERT_TRUE(passwordWindow()->isVisible());
     EXPECT_FALSE(delegate->extractProgressWindow()->window()->isVisible());
     EXPECT_EQ(passwordWindow()->findChild<QLabel*>(QStringLiteral("mTopTextOnPasswordWindow"))->text(),
-        QStringLiteral("Type in password for secret.7z"));
+        QStringLiteral("Type in password for secret.v1.7z"));
     EXPECT_FALSE(wrongPasswordNoticeShown());
 
     typePasswordAndPressOk(QStringLiteral("Open"));
@@ -33,7 +34,7 @@ TEST_F(ExpansionTest, EncryptedArchiveRefusesAWrongPasswordThenExpandsWithTheRig
     EXPECT_EQ(delegate->mExtractTimer(), nullptr);
     typePasswordAndPressOk(QString());
     EXPECT_TRUE(wrongPasswordNoticeShown());
-    EXPECT_EQ(readFile(work() + QStringLiteral("/vault/keep.txt")), QByteArray("keep"));
+    EXPECT_EQ(readFile(work() + QStringLiteral("/secret/keep.txt")), QByteArray("keep"));
     EXPECT_FALSE(QDir(mHome.dataHome() + QStringLiteral("/Trash/files")).exists()
         && !QDir(mHome.dataHome() + QStringLiteral("/Trash/files")).isEmpty());
 
@@ -42,9 +43,11 @@ TEST_F(ExpansionTest, EncryptedArchiveRefusesAWrongPasswordThenExpandsWithTheRig
     EXPECT_FALSE(wrongPasswordNoticeShown());
     EXPECT_EQ(delegate->mArgs().last(), QStringLiteral("-pOpen Sesame"));
     EXPECT_EQ(delegate->amountFilesInArchive(), 3);
+    // The names the password revealed decide where the result is.
+    EXPECT_EQ(delegate->whatToShow(), work() + QStringLiteral("/vault"));
     ASSERT_TRUE(waitForCompletion());
     EXPECT_EQ(readFile(work() + QStringLiteral("/vault/b.txt")), QByteArray("b"));
-    EXPECT_EQ(readFile(work() + QStringLiteral("/vault/keep.txt")), QByteArray("keep"));
+    EXPECT_EQ(readFile(work() + QStringLiteral("/secret/keep.txt")), QByteArray("keep"));
     EXPECT_TRUE(seam.alerts.isEmpty());
     EXPECT_EQ(seam.terminateCount, 1);
 }

@@ -1,0 +1,111 @@
+// One request at a time: an archive that arrives inside another request's prompts, run or end
+// meets the busy alert and changes nothing; only a request waiting for its password gives way.
+#include "ExpansionFixture.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <QTimer>
+
+namespace quendle::test {
+namespace {
+
+const QString kBusy = QStringLiteral("Quendle.");
+
+enum class Moment { ReplacePrompt, FailureAlert, TrashAlert, Run, PasswordWait };
+
+struct ArrivalCase {
+    const char* name;
+    Moment moment;
+    bool newcomerTaken; // only the password wait gives way
+};
+
+class ArrivalTest : public ExpansionTest, public testing::WithParamInterface<ArrivalCase> { };
+
+TEST_P(ArrivalTest, NeverStartsASecondRequestInsideTheFirst)
+{
+    const ArrivalCase& c = GetParam();
+    const QString newcomer = makeArchive(QStringLiteral("b.zip"), {{QStringLiteral("b/x.txt"), "b"}});
+    QString first;
+    switch (c.moment) {
+    case Moment::ReplacePrompt:
+        first = makeArchive(QStringLiteral("a.zip"), {{QStringLiteral("a/x.txt"), "new"}});
+        writeFile(work() + QStringLiteral("/a/x.txt"), "old");
+        break;
+    case Moment::FailureAlert:
+        first = makeArchive(QStringLiteral("a.zip"), {{QStringLiteral("a/x.bin"), QByteArray(200000, 'x')}});
+        QFile(first).resize(QFileInfo(first).size() / 2);
+        break;
+    case Moment::TrashAlert:
+        // A Trash that cannot be made: moving the result there after expanding fails aloud.
+        writeFile(mHome.dataHome() + QStringLiteral("/Trash"), "not a folder");
+        setPreference(QStringLiteral("ActionAfterExpanding"), QStringLiteral("1"));
+        first = makeArchive(QStringLiteral("a.zip"), {{QStringLiteral("a/x.txt"), "new"}});
+        break;
+    case Moment::Run:
+        useFakeTool(R"(case "$1" in
+l) printf 'Path = %s\n\nPath = a\nPath = a/x.txt\n' "$2" ;;
+x) mkdir -p "${3#-o}/a"; sleep 1; echo new > "${3#-o}/a/x.txt" ;;
+esac
+)");
+        first = work() + QStringLiteral("/a.zip");
+        writeFile(first, "a");
+        break;
+    case Moment::PasswordWait:
+        first = makeArchive(QStringLiteral("a.7z"), {{QStringLiteral("a/x.txt"), "new"}},
+            {QStringLiteral("-psecret"), QStringLiteral("-mhe=on")});
+        break;
+    }
+
+    int arrivals = 0;
+    const auto arrive = [&] {
+        ++arrivals;
+        EXPECT_TRUE(delegate->applicationOpenFile(newcomer));
+    };
+    seam.onAlert = [&](const Alert& alert) {
+        if (arrivals == 0 && alert.messageText != kBusy)
+            arrive();
+    };
+    delegate->applicationOpenFile(first);
+    if (c.moment == Moment::Run || c.moment == Moment::PasswordWait) {
+        ASSERT_EQ(arrivals, 0);
+        arrive();
+    }
+    ASSERT_TRUE(waitForCompletion());
+    EXPECT_EQ(arrivals, 1);
+
+    int busyAlerts = 0;
+    for (const Alert& alert : seam.alerts)
+        busyAlerts += alert.messageText == kBusy;
+    EXPECT_EQ(busyAlerts, c.newcomerTaken ? 0 : 1);
+    EXPECT_EQ(QFileInfo::exists(work() + QStringLiteral("/b/x.txt")), c.newcomerTaken);
+    EXPECT_EQ(seam.terminateCount, 1);
+    EXPECT_TRUE(QFileInfo::exists(first));
+    if (c.moment == Moment::ReplacePrompt || c.moment == Moment::Run)
+        EXPECT_EQ(readFile(work() + QStringLiteral("/a/x.txt")).trimmed(), QByteArray("new"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, ArrivalTest,
+    testing::Values(ArrivalCase {"DuringTheReplacePrompt", Moment::ReplacePrompt, false},
+        ArrivalCase {"DuringTheFailureAlert", Moment::FailureAlert, false},
+        ArrivalCase {"DuringTheTrashAlert", Moment::TrashAlert, false},
+        ArrivalCase {"DuringTheRun", Moment::Run, false},
+        ArrivalCase {"WhileThePasswordWaits", Moment::PasswordWait, true}),
+    [](const testing::TestParamInfo<ArrivalCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ExpansionTest, EscapeInThePasswordWindowEndsLikeItsCloseButton)
+{
+    const QString archive = makeArchive(QStringLiteral("e.7z"), {{QStringLiteral("e/x"), "1"}},
+        {QStringLiteral("-pe"), QStringLiteral("-mhe=on")});
+    delegate->applicationOpenFile(archive);
+    ASSERT_TRUE(passwordWindow()->isVisible());
+    QTest::keyClick(passwordWindow(), Qt::Key_Escape);
+    EXPECT_FALSE(passwordWindow()->isVisible());
+    EXPECT_EQ(seam.terminateCount, 1);
+    EXPECT_EQ(delegate->requestState(), RequestState::Ending);
+}
+
+} // namespace
+} // namespace quendle::test
