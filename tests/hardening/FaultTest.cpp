@@ -47,7 +47,7 @@ QByteArray readFile(const QString& path)
 }
 
 // Makes an archive with 7-Zip from relative paths and contents, in a folder of its own.
-void makeArchive(const QString& archive, const QMap<QString, QByteArray>& files)
+void makeArchive(const QString& archive, const QMap<QString, QByteArray>& files, const QStringList& switches = {})
 {
     QTemporaryDir source;
     QStringList tops;
@@ -58,7 +58,9 @@ void makeArchive(const QString& archive, const QMap<QString, QByteArray>& files)
             tops << top;
     }
     QString output;
-    ASSERT_EQ(run(sevenZip(), QStringList {QStringLiteral("a"), archive, QStringLiteral("--")} + tops, &output, source.path()), 0)
+    ASSERT_EQ(run(sevenZip(), QStringList {QStringLiteral("a"), archive} + switches + QStringList {QStringLiteral("--")} + tops,
+                  &output, source.path()),
+        0)
         << output.toStdString();
 }
 
@@ -477,3 +479,106 @@ INSTANTIATE_TEST_SUITE_P(Settings, UnusableSettings,
                 setMode(box.settingsFile(), 0);
             }}),
     [](const testing::TestParamInfo<BrokenSettings>& info) { return std::string(info.param.name); });
+
+namespace {
+
+// Nothing the user has is overwritten or lost: an item the contents would replace is asked
+// about (and, with no one to answer, kept), and contents that would spill beside the archive or
+// land on it get a folder of their own.
+struct KeepCase {
+    const char* name;
+    const char* archive;
+    QMap<QString, QByteArray> entries;
+    QMap<QString, QByteArray> usersItems; // beside the archive, before the run
+    QMap<QString, QByteArray> expected;   // beside the archive, after the run (besides the above)
+    const char* askedAbout;               // the replace prompt's item, or nothing
+};
+
+class KeepsTheUsersItems : public testing::TestWithParam<KeepCase> { };
+
+TEST_P(KeepsTheUsersItems, ThroughTheRealQuendle)
+{
+    const KeepCase& c = GetParam();
+    Sandbox box;
+    box.writePreferences({{QStringLiteral("IsRevealInFinder"), QStringLiteral("0")},
+        {QStringLiteral("ActionAfterExpanding"), QStringLiteral("1")}});
+    const QString archive = box.work() + u'/' + QString::fromUtf8(c.archive);
+    // 7-Zip would add ".7z" to a name without an extension; the type keeps the name.
+    makeArchive(archive, c.entries, {QStringLiteral("-tzip")});
+    const QByteArray archiveBytes = readFile(archive);
+    for (auto it = c.usersItems.cbegin(); it != c.usersItems.cend(); ++it)
+        writeFile(box.work() + u'/' + it.key(), it.value());
+
+    const QuendleRun run = runQuendle(box, {archive});
+    record(run);
+
+    ASSERT_TRUE(run.finished) << show(run);
+    EXPECT_EQ(run.exitCode, 0) << show(run);
+    EXPECT_EQ(readFile(archive), archiveBytes);
+    for (auto it = c.usersItems.cbegin(); it != c.usersItems.cend(); ++it)
+        EXPECT_EQ(readFile(box.work() + u'/' + it.key()), it.value()) << it.key().toStdString() << show(run);
+    for (auto it = c.expected.cbegin(); it != c.expected.cend(); ++it)
+        EXPECT_EQ(readFile(box.work() + u'/' + it.key()), it.value()) << it.key().toStdString() << show(run);
+    if (*c.askedAbout) {
+        EXPECT_TRUE(run.err.contains(QStringLiteral("An item named \"%1/%2\" already exists.").arg(box.work(), QString::fromUtf8(c.askedAbout))))
+            << show(run);
+        // Declined: nothing went to the Trash either.
+        EXPECT_FALSE(QFileInfo::exists(box.homeTrash() + QStringLiteral("/files"))) << show(run);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Archives, KeepsTheUsersItems,
+    testing::Values(
+        KeepCase {"ItemNamedOtherwiseThanTheArchive", "b.zip", {{QStringLiteral("a/x"), "archive's"}},
+            {{QStringLiteral("a/x"), "user's"}, {QStringLiteral("a/mine"), "mine"}}, {}, "a"},
+        KeepCase {"LooseEntries", "bomb.zip",
+            {{QStringLiteral("loose1.txt"), "1"}, {QStringLiteral("loose2.txt"), "2"}, {QStringLiteral("loose3.txt"), "3"}},
+            {{QStringLiteral("loose1.txt"), "user's"}}, {}, ""},
+        KeepCase {"EntryNamedLikeTheArchive", "a.zip", {{QStringLiteral("a.zip"), "inner"}}, {}, {}, ""},
+        KeepCase {"NoExtensionAndAnEntryOfTheSameName", "data", {{QStringLiteral("data"), "inner"}}, {}, {}, ""}),
+    [](const testing::TestParamInfo<KeepCase>& info) { return std::string(info.param.name); });
+
+// A wrong password is refused before anything is extracted, and asked for again; the right
+// one then expands the archive. With encrypted names, the plan follows what the password
+// revealed, so the result is the item that goes to the Trash afterwards.
+struct PasswordCase {
+    const char* name;
+    const char* archive;
+    QStringList switches;
+};
+
+class PasswordOnATerminal : public testing::TestWithParam<PasswordCase> { };
+
+TEST_P(PasswordOnATerminal, WrongIsAskedAgainRightExpandsWhereTheNamesSay)
+{
+    const PasswordCase& c = GetParam();
+    Sandbox box;
+    box.writePreferences({{QStringLiteral("IsRevealInFinder"), QStringLiteral("0")},
+        {QStringLiteral("ActionAfterExpanding"), QStringLiteral("1")}});
+    const QString archive = box.work() + u'/' + QString::fromUtf8(c.archive);
+    makeArchive(archive, {{QStringLiteral("Holiday/a.txt"), QByteArray(5000, 'a')}, {QStringLiteral("Holiday/b.txt"), "b"}},
+        c.switches);
+
+    RunOptions options;
+    options.typedAnswers = {QStringLiteral("wrong"), QStringLiteral("right")};
+    const QuendleRun run = runQuendle(box, {archive}, options);
+    record(run);
+
+    ASSERT_TRUE(run.finished) << show(run);
+    EXPECT_EQ(run.exitCode, 0) << show(run);
+    EXPECT_EQ(run.err.count(QStringLiteral("Type in password for ")), 2) << show(run);
+    EXPECT_FALSE(run.err.contains(kCannotExpand)) << show(run);
+    // Expanded whole, then moved to the Trash as the result.
+    EXPECT_FALSE(QFileInfo::exists(box.work() + QStringLiteral("/Holiday"))) << show(run);
+    EXPECT_EQ(readFile(box.homeTrash() + QStringLiteral("/files/Holiday/a.txt")), QByteArray(5000, 'a')) << show(run);
+    EXPECT_EQ(readFile(box.homeTrash() + QStringLiteral("/files/Holiday/b.txt")), QByteArray("b")) << show(run);
+}
+
+INSTANTIATE_TEST_SUITE_P(Archives, PasswordOnATerminal,
+    testing::Values(PasswordCase {"ZipCrypto", "photos.zip", {QStringLiteral("-pright")}},
+        PasswordCase {"Aes256Zip", "photos.zip", {QStringLiteral("-pright"), QStringLiteral("-mem=AES256")}},
+        PasswordCase {"SevenZipWithPlainNames", "photos.7z", {QStringLiteral("-pright")}},
+        PasswordCase {"SevenZipWithEncryptedNames", "photos.7z", {QStringLiteral("-pright"), QStringLiteral("-mhe=on")}}),
+    [](const testing::TestParamInfo<PasswordCase>& info) { return std::string(info.param.name); });
+
+} // namespace
