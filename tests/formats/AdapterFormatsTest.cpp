@@ -451,6 +451,81 @@ TEST(Unknown, WithoutLsarARarIsLeftTo7Zip)
 }
 
 // ---------------------------------------------------------------------------------------------
+// Passwords of archives whose entries alone are encrypted, which 7-Zip lists with any password.
+
+struct PasswordCase {
+    const char* name;
+    const char* archive;
+    QStringList switches;   // how 7-Zip makes it
+    bool plainEntriesToo;   // smaller entries without encryption come first
+};
+
+void PrintTo(const PasswordCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ListingChecksThePassword : public ::testing::TestWithParam<PasswordCase> {};
+
+TEST_P(ListingChecksThePassword, RefusesWrongOnesAndListsWithTheRightOne)
+{
+    requireSevenZip();
+    const PasswordCase& c = GetParam();
+    QTemporaryDir dir;
+    const QString source = dir.path() + QStringLiteral("/source");
+    QByteArray noise(200000, '\0');
+    quint32 seed = 7;
+    for (char& byte : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        byte = char(seed >> 24);
+    }
+    // The smallest encrypted file, the one tested, has a name 7-Zip would read as a switch and
+    // as wildcards.
+    writeTree(source, {{QStringLiteral("top/"), {}}, {QStringLiteral("top/big.bin"), noise},
+                          {QStringLiteral("-[a]*?.txt"), "small\n"}, {QStringLiteral("top/empty.txt"), {}}});
+    const QString archive = dir.path() + QLatin1Char('/') + QString::fromLatin1(c.archive);
+    if (c.plainEntriesToo) {
+        writeTree(source, {{QStringLiteral("a/"), {}}, {QStringLiteral("a/tiny.txt"), "t"}});
+        ASSERT_EQ(test::runProgram(test::sevenZip(), QStringList {QStringLiteral("a")} + c.switches + QStringList {archive,
+                      QStringLiteral("a")}, nullptr, source),
+            0);
+    }
+    ASSERT_EQ(test::runProgram(test::sevenZip(),
+                  QStringList {QStringLiteral("a"), QStringLiteral("-pRight"), QStringLiteral("-spd")} + c.switches
+                      + QStringList {QStringLiteral("--"), archive, QStringLiteral("top"), QStringLiteral("-[a]*?.txt")},
+                  nullptr, source),
+        0);
+    const int entries = c.plainEntriesToo ? 6 : 4;
+
+    const test::ToolRun right = test::runTool(adapterPath(),
+        {QStringLiteral("l"), archive, QStringLiteral("-slt"), QStringLiteral("-pRight")});
+    EXPECT_EQ(right.exitCode(), 0) << qPrintable(describe(right));
+    EXPECT_FALSE(right.out.contains("Wrong password"));
+    EXPECT_TRUE(right.out.contains("\nPath = -[a]*?.txt\n"));
+    EXPECT_EQ(readListing(decodeListing(right.out)).passwordRuleCount(), entries);
+    if (!c.switches.contains(QStringLiteral("-mhe=on"))) {
+        const test::ToolRun without = test::runTool(adapterPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")});
+        EXPECT_TRUE(right.out == without.out) << "the right password changes nothing of the listing";
+    }
+
+    for (const QString& wrong : {QStringLiteral("wrong"), QString(), QStringLiteral("right"), QStringLiteral("Right ")}) {
+        const test::ToolRun run = test::runTool(adapterPath(),
+            {QStringLiteral("l"), archive, QStringLiteral("-slt"), QStringLiteral("-p") + wrong});
+        EXPECT_TRUE(readListing(decodeListing(run.out)).isWrongPassword) << qPrintable(wrong) << qPrintable(describe(run));
+        EXPECT_EQ(run.exitCode(), 2) << qPrintable(wrong);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Archives, ListingChecksThePassword,
+    ::testing::Values(PasswordCase {"ZipCrypto", "a.zip", {QStringLiteral("-mem=ZipCrypto")}, false},
+        PasswordCase {"ZipAes", "a.zip", {QStringLiteral("-mem=AES256")}, false},
+        PasswordCase {"ZipWithPlainEntries", "a.zip", {QStringLiteral("-tzip")}, true},
+        PasswordCase {"SevenZipSolid", "a.7z", {QStringLiteral("-t7z")}, false},
+        PasswordCase {"SevenZipNotSolidWithPlainEntries", "a.7z", {QStringLiteral("-t7z"), QStringLiteral("-ms=off")}, true},
+        PasswordCase {"SevenZipEncryptedHeaders", "a.7z", {QStringLiteral("-t7z"), QStringLiteral("-mhe=on")}, false}),
+    [](const ::testing::TestParamInfo<PasswordCase>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------------
 // Names.
 
 TEST(Names, ArchivePathIsTakenLiterally)
