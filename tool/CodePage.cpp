@@ -112,10 +112,18 @@ bool isUtf8(std::string_view bytes)
 
 std::optional<std::string> decodeCodePage(std::string_view bytes, int codePage)
 {
-    const std::string from = "CP" + std::to_string(codePage);
-    const iconv_t converter = iconv_open("UTF-8", from.c_str());
+    // One converter serves a whole listing: opening one costs more than a name.
+    static int openPage = 0;
+    static iconv_t converter = iconv_t(-1);
+    if (openPage != codePage) {
+        if (converter != iconv_t(-1))
+            iconv_close(converter);
+        converter = iconv_open("UTF-8", ("CP" + std::to_string(codePage)).c_str());
+        openPage = codePage;
+    }
     if (converter == iconv_t(-1))
         return std::nullopt;
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
     std::string in(bytes);
     std::string out(bytes.size() * 4 + 4, '\0');
     char* inAt = in.data();
@@ -123,7 +131,6 @@ std::optional<std::string> decodeCodePage(std::string_view bytes, int codePage)
     char* outAt = out.data();
     std::size_t outLeft = out.size();
     const std::size_t result = iconv(converter, &inAt, &inLeft, &outAt, &outLeft);
-    iconv_close(converter);
     if (result == std::size_t(-1) || inLeft != 0)
         return std::nullopt;
     out.resize(out.size() - outLeft);
@@ -197,7 +204,7 @@ void moveOver(const std::string& from, const std::string& to)
         return;
     }
     if (isDirectory(source))
-        unlink(to.c_str());
+        return; // nor does a folder replace a file
     rename(from.c_str(), to.c_str());
 }
 

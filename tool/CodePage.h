@@ -35,7 +35,8 @@ struct NameChange {
 
 // After an extraction into destination: each item written under a stored name takes its
 // decoded one. An item already there under the decoded name is replaced (a file) or merged
-// into (a folder), as the extraction itself overwrites. Paths with empty, "." or ".."
+// into (a folder), as the extraction itself overwrites; a file and a folder never replace
+// each other (both stay). Paths with empty, "." or ".."
 // components are left alone: the extractor wrote those elsewhere, if at all.
 void applyDecodedNames(const std::string& destination, const std::vector<NameChange>& changes);
 

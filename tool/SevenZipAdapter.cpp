@@ -721,7 +721,9 @@ int listWithSevenZip(const std::vector<std::string>& argv, const std::string& ar
     // A zip or a 7z whose entries alone are encrypted lists them with any password: the
     // password is tried on one of them before the listing may say it is right.
     bool refused = false;
-    if (call.password && stopSignal() == 0 && succeeded(status) && relay.opened() && !relay.showsEncryption()) {
+    // (7-Zip's status 1 is a warning: the entries were listed.)
+    if (call.password && stopSignal() == 0 && WIFEXITED(status) && WEXITSTATUS(status) <= 1 && relay.opened()
+        && !relay.showsEncryption()) {
         if (const std::optional<std::string>& entry = relay.records().passwordProbe())
             refused = passwordRefused(argv[0], archive, *call.password, *entry);
     }
