@@ -4,7 +4,9 @@
 //
 // - Password signs: current 7-Zip releases complain about encrypted headers on standard error
 //   ("Cannot open encrypted archive. Wrong password?") or stop at a password prompt, while
-//   Quendle reads its signs from the listing; the listing gets the sign added.
+//   Quendle reads its signs from the listing; the listing gets the sign added. A zip or 7z whose
+//   entries alone are encrypted is listed with any password: a listing given one tries it on
+//   one encrypted entry and says when it is wrong, so that nothing is extracted with it.
 // - Compressed tars: 7-Zip sees a .tar.gz as one compressed file holding a .tar. When a gzip,
 //   bzip2, xz, zstd or compress stream holds a tar, the listing shows the tar's entries and the
 //   extraction writes the tar's files, streaming the decompressed tar from one 7-Zip into
@@ -13,7 +15,9 @@
 //   in 7-Zip's layout and unar extracts.
 // - Archive paths are always literal: "what?.zip" never matches "whatX.zip".
 // - Listings are valid UTF-8: names stored in a legacy code page would otherwise make the
-//   whole listing unreadable, which Quendle takes for an encrypted archive.
+//   whole listing unreadable, which Quendle takes for an encrypted archive. Zip names that old
+//   DOS and Windows tools stored in an OEM code page are read in the page of the user's
+//   language, and the extraction writes them under those names.
 //
 // A request to stop (the termination signal) reaches every program the adapter started, and
 // the adapter then ends as the archiver did.
@@ -768,7 +772,7 @@ std::vector<NameChange> legacyNames(const std::string& sevenZip, const std::stri
     const int status = waitChild(child);
     if (stopSignal() != 0)
         exitLike(status);
-    return succeeded(status) ? records.changes() : std::vector<NameChange> {};
+    return WIFEXITED(status) && WEXITSTATUS(status) <= 1 ? records.changes() : std::vector<NameChange> {};
 }
 
 int extractWithSevenZip(const std::vector<std::string>& argv, const std::string& archive, const Invocation& call)
