@@ -4,7 +4,9 @@
 //
 // - Password signs: current 7-Zip releases complain about encrypted headers on standard error
 //   ("Cannot open encrypted archive. Wrong password?") or stop at a password prompt, while
-//   Quendle reads its signs from the listing; the listing gets the sign added.
+//   Quendle reads its signs from the listing; the listing gets the sign added. A zip or 7z whose
+//   entries alone are encrypted is listed with any password: a listing given one tries it on
+//   one encrypted entry and says when it is wrong, so that nothing is extracted with it.
 // - Compressed tars: 7-Zip sees a .tar.gz as one compressed file holding a .tar. When a gzip,
 //   bzip2, xz, zstd or compress stream holds a tar, the listing shows the tar's entries and the
 //   extraction writes the tar's files, streaming the decompressed tar from one 7-Zip into
@@ -13,12 +15,16 @@
 //   in 7-Zip's layout and unar extracts.
 // - Archive paths are always literal: "what?.zip" never matches "whatX.zip".
 // - Listings are valid UTF-8: names stored in a legacy code page would otherwise make the
-//   whole listing unreadable, which Quendle takes for an encrypted archive.
+//   whole listing unreadable, which Quendle takes for an encrypted archive. Zip names that old
+//   DOS and Windows tools stored in an OEM code page are read in the page of the user's
+//   language, and the extraction writes them under those names.
 //
 // A request to stop (the termination signal) reaches every program the adapter started, and
 // the adapter then ends as the archiver did.
 #include "tool/AdapterText.h"
 #include "tool/Children.h"
+#include "tool/CodePage.h"
+#include "tool/ListingRecords.h"
 
 #include <cerrno>
 #include <csignal>
@@ -46,6 +52,9 @@ constexpr int kCannotRun = 126;
 constexpr int kNotFound = 127;
 // 7-Zip's exit status for a fatal error, such as an archive it cannot open.
 constexpr int kFatalError = 2;
+
+// The code page of zip names stored without the UTF-8 flag, from the caller's locale.
+int sCodePage = 437;
 
 int exited(int code)
 {
@@ -134,8 +143,12 @@ class ListingRelay {
 public:
     // hold: keep everything back until 7-Zip shows that it opened the archive (or until
     // release), so that another reader can take over without a word of 7-Zip's getting out.
-    ListingRelay(bool hold, std::optional<std::string> namedArchive)
+    // Standard error is always held that long: when 7-Zip could not open an encrypted archive
+    // without a password, its complaint is not for the terminal (quiet).
+    ListingRelay(bool hold, std::optional<std::string> namedArchive, int codePage, bool quiet)
         : mHolding(hold)
+        , mQuiet(quiet)
+        , mRecords(codePage)
     {
         if (namedArchive)
             mNamer.emplace(std::move(*namedArchive));
@@ -147,16 +160,15 @@ public:
             mPrompt.step(data[k]);
             mRecord.step(data[k]);
         }
-        std::string text;
-        if (mNamer) {
-            std::string named;
+        std::string named;
+        if (mNamer)
             mNamer->feed(std::string_view(data, size), named);
-            mFixer.feed(named, text);
-        } else {
-            mFixer.feed(std::string_view(data, size), text);
-        }
+        std::string read;
+        mRecords.feed(mNamer ? std::string_view(named) : std::string_view(data, size), read);
+        std::string text;
+        mFixer.feed(read, text);
         emit(text);
-        if (mHolding && mRecord.found)
+        if ((mHolding || mHoldingErr) && mRecord.found)
             release();
     }
 
@@ -166,11 +178,13 @@ public:
             mCannotOpen.step(data[k]);
             mCanNotOpen.step(data[k]);
         }
-        if (mHolding && mHeldErr.size() < kHoldLimit)
+        if (mHoldingErr && mHeldErr.size() < kHoldLimit)
             mHeldErr.append(data, size);
-        else if (!mHolding)
+        else if (!mHoldingErr)
             mRelayErr = mRelayErr && writeAll(2, data, size);
     }
+
+    const ListingRecords& records() const { return mRecords; }
 
     // 7-Zip opened the archive: a record began.
     bool opened() const { return mRecord.found; }
@@ -179,6 +193,7 @@ public:
     void release()
     {
         mHolding = false;
+        mHoldingErr = false;
         emit(mHeldOut);
         mHeldOut.clear();
         mRelayErr = mRelayErr && writeAll(2, mHeldErr);
@@ -186,19 +201,33 @@ public:
     }
 
     // Everything has been relayed: the end of the text, and the sign when 7-Zip showed that
-    // it could not open an encrypted archive.
-    void finish()
+    // it could not open an encrypted archive, or when the password was refused.
+    void finish(bool refused = false)
     {
-        std::string text;
-        if (mNamer) {
-            std::string named;
+        finishText();
+        finishSign(refused);
+    }
+
+    void finishText()
+    {
+        std::string named;
+        if (mNamer)
             mNamer->finish(named);
-            mFixer.feed(named, text);
-        }
+        std::string read;
+        mRecords.feed(named, read);
+        mRecords.finish(read);
+        std::string text;
+        mFixer.feed(read, text);
         mFixer.finish(text);
         emit(text);
+        if (mQuiet && showsEncryption() && !mRecord.found)
+            mHeldErr = withoutPasswordNoise(mHeldErr);
         release();
-        if (mRelayOut && showsEncryption()) {
+    }
+
+    void finishSign(bool refused)
+    {
+        if (mRelayOut && (refused || showsEncryption())) {
             // The sign goes on a line of its own.
             if (mLastOut != '\n')
                 mRelayOut = writeAll(1, "\n", 1);
@@ -226,7 +255,10 @@ private:
     }
 
     bool mHolding;
+    bool mHoldingErr = true;
+    bool mQuiet;
     std::optional<ListingHeadNamer> mNamer;
+    ListingRecords mRecords;
     Utf8Fixer mFixer;
     // 7-Zip asks for a password on standard output when none was given, and reports a
     // refused one on standard error.
@@ -639,6 +671,37 @@ std::optional<int> startSevenZip(const std::vector<std::string>& argv, pid_t* ch
     return std::nullopt;
 }
 
+// Whether 7-Zip refuses the password for one encrypted entry (literal, whatever its name:
+// the switches end before it), by testing it. An entry it cannot test for another reason
+// (a method it lacks) is no sign of a wrong password.
+bool passwordRefused(const std::string& sevenZip, const std::string& archive, const std::string& password,
+    const std::string& entry)
+{
+    int err[2];
+    if (!makePipe(err))
+        return false;
+    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t child = startChild(
+        {sevenZip, "t", "-sccUTF-8", "-spd", "-bso0", "-bsp0", "-p" + password, "--", archive, entry}, {-1, null, err[1]});
+    closeFd(null);
+    close(err[1]);
+    if (child < 0) {
+        close(err[0]);
+        return false;
+    }
+    std::string said;
+    char buffer[4096];
+    while (const std::size_t size = readSome(err[0], buffer, sizeof buffer)) {
+        if (said.size() < 65536)
+            said.append(buffer, size);
+    }
+    close(err[0]);
+    const int status = waitChild(child);
+    if (stopSignal() != 0)
+        exitLike(status);
+    return !succeeded(status) && said.find("Wrong password") != std::string::npos;
+}
+
 int listWithSevenZip(const std::vector<std::string>& argv, const std::string& archive, const Invocation& call)
 {
     int out;
@@ -648,7 +711,7 @@ int listWithSevenZip(const std::vector<std::string>& argv, const std::string& ar
         return *failed;
 
     const std::string lsar = findOnPath("lsar");
-    ListingRelay relay(!lsar.empty(), std::nullopt);
+    ListingRelay relay(!lsar.empty(), std::nullopt, sCodePage, !call.password);
     serve(nullptr, {out, toRelayOut, &relay}, {err, toRelayErr, &relay});
     const int status = waitChild(child);
 
@@ -658,13 +721,67 @@ int listWithSevenZip(const std::vector<std::string>& argv, const std::string& ar
         if (const std::optional<int> listed = listWithLsar(lsar, archive, call.password))
             return *listed;
     }
-    relay.finish();
-    return status;
+    relay.finishText();
+    // A zip or a 7z whose entries alone are encrypted lists them with any password: the
+    // password is tried on one of them before the listing may say it is right.
+    bool refused = false;
+    // (7-Zip's status 1 is a warning: the entries were listed.)
+    if (call.password && stopSignal() == 0 && WIFEXITED(status) && WEXITSTATUS(status) <= 1 && relay.opened()
+        && !relay.showsEncryption()) {
+        if (const std::optional<std::string>& entry = relay.records().passwordProbe())
+            refused = passwordRefused(argv[0], archive, *call.password, *entry);
+    }
+    relay.finishSign(refused);
+    return refused ? exited(kFatalError) : status;
+}
+
+bool looksLikeZip(std::string_view head)
+{
+    return head.starts_with("PK\x03\x04") || head.starts_with("PK\x05\x06") || head.starts_with("PK\x07\x08");
+}
+
+// The entries of a zip whose names are stored in the code page; nothing when 7-Zip cannot
+// list it.
+std::vector<NameChange> legacyNames(const std::string& sevenZip, const std::string& archive, const Invocation& call)
+{
+    int out[2];
+    if (!makePipe(out))
+        return {};
+    std::vector<std::string> argv {sevenZip, "l", "-slt", "-sccUTF-8", "-spd"};
+    if (call.password)
+        argv.push_back("-p" + *call.password);
+    argv.push_back("--");
+    argv.push_back(archive);
+    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t child = startChild(argv, {-1, out[1], null});
+    closeFd(null);
+    close(out[1]);
+    if (child < 0) {
+        close(out[0]);
+        return {};
+    }
+    ListingRecords records(sCodePage);
+    std::string ignored;
+    char buffer[1 << 16];
+    while (const std::size_t size = readSome(out[0], buffer, sizeof buffer)) {
+        records.feed(std::string_view(buffer, size), ignored);
+        ignored.clear();
+    }
+    records.finish(ignored);
+    close(out[0]);
+    const int status = waitChild(child);
+    if (stopSignal() != 0)
+        exitLike(status);
+    return WIFEXITED(status) && WEXITSTATUS(status) <= 1 ? records.changes() : std::vector<NameChange> {};
 }
 
 int extractWithSevenZip(const std::vector<std::string>& argv, const std::string& archive, const Invocation& call)
 {
     const std::string unar = findOnPath("unar");
+    // 7-Zip writes a zip's names as they are stored: those in a DOS code page get their
+    // readable names afterwards, the ones the listing showed.
+    const std::vector<NameChange> changes
+        = looksLikeZip(headOf(archive)) ? legacyNames(argv[0], archive, call) : std::vector<NameChange> {};
     int out;
     int err;
     pid_t child;
@@ -677,6 +794,8 @@ int extractWithSevenZip(const std::vector<std::string>& argv, const std::string&
         && WEXITSTATUS(status) == kFatalError)
         return extractWithUnar(unar, archive, call);
     watch.release();
+    if (!changes.empty())
+        applyDecodedNames(call.outputFolder && !call.outputFolder->empty() ? *call.outputFolder : std::string("."), changes);
     return status;
 }
 
@@ -770,7 +889,7 @@ std::optional<int> runCompressedTar(const std::string& sevenZip, int argc, char*
 
     std::optional<ListingRelay> relay;
     if (call.isList()) {
-        relay.emplace(false, archive);
+        relay.emplace(false, archive, sCodePage, !call.password);
         serve(&pump, {out[0], toRelayOut, &*relay}, {err[0], toRelayErr, &*relay});
     } else {
         serve(&pump, {}, {});
@@ -809,7 +928,9 @@ int main(int argc, char** argv)
         arguments.insert(arguments.end(), argv + 2, argv + argc);
     }
 
-    // Names reach 7-Zip and leave it as UTF-8 whatever the caller's locale.
+    // Names reach 7-Zip and leave it as UTF-8 whatever the caller's locale; the locale still
+    // tells which code page old zips from the user's part of the world were written in.
+    sCodePage = oemCodePageFromEnvironment();
     setenv("LC_ALL", "C.UTF-8", 1);
     cutOffInput();
 

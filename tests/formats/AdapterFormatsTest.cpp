@@ -15,7 +15,6 @@
 #include <QTemporaryDir>
 
 #include <csignal>
-#include <fstream>
 
 #include <sys/types.h>
 #include <unistd.h>
@@ -45,17 +44,6 @@ QString describe(const test::ToolRun& run)
         .arg(run.exitCode())
         .arg(run.signal())
         .arg(QString::fromUtf8(run.out.left(3000)), QString::fromUtf8(run.err.left(3000)));
-}
-
-// A file whose path is bytes that are not UTF-8.
-QByteArray readRaw(const QByteArray& path)
-{
-    QByteArray contents;
-    std::ifstream file(path.toStdString(), std::ios::binary);
-    char buffer[4096];
-    while (file.read(buffer, sizeof buffer) || file.gcount() > 0)
-        contents.append(buffer, file.gcount());
-    return contents;
 }
 
 void requireSevenZip()
@@ -463,6 +451,81 @@ TEST(Unknown, WithoutLsarARarIsLeftTo7Zip)
 }
 
 // ---------------------------------------------------------------------------------------------
+// Passwords of archives whose entries alone are encrypted, which 7-Zip lists with any password.
+
+struct PasswordCase {
+    const char* name;
+    const char* archive;
+    QStringList switches;   // how 7-Zip makes it
+    bool plainEntriesToo;   // smaller entries without encryption come first
+};
+
+void PrintTo(const PasswordCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ListingChecksThePassword : public ::testing::TestWithParam<PasswordCase> {};
+
+TEST_P(ListingChecksThePassword, RefusesWrongOnesAndListsWithTheRightOne)
+{
+    requireSevenZip();
+    const PasswordCase& c = GetParam();
+    QTemporaryDir dir;
+    const QString source = dir.path() + QStringLiteral("/source");
+    QByteArray noise(200000, '\0');
+    quint32 seed = 7;
+    for (char& byte : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        byte = char(seed >> 24);
+    }
+    // The smallest encrypted file, the one tested, has a name 7-Zip would read as a switch and
+    // as wildcards.
+    writeTree(source, {{QStringLiteral("top/"), {}}, {QStringLiteral("top/big.bin"), noise},
+                          {QStringLiteral("-[a]*?.txt"), "small\n"}, {QStringLiteral("top/empty.txt"), {}}});
+    const QString archive = dir.path() + QLatin1Char('/') + QString::fromLatin1(c.archive);
+    if (c.plainEntriesToo) {
+        writeTree(source, {{QStringLiteral("a/"), {}}, {QStringLiteral("a/tiny.txt"), "t"}});
+        ASSERT_EQ(test::runProgram(test::sevenZip(), QStringList {QStringLiteral("a")} + c.switches + QStringList {archive,
+                      QStringLiteral("a")}, nullptr, source),
+            0);
+    }
+    ASSERT_EQ(test::runProgram(test::sevenZip(),
+                  QStringList {QStringLiteral("a"), QStringLiteral("-pRight"), QStringLiteral("-spd")} + c.switches
+                      + QStringList {QStringLiteral("--"), archive, QStringLiteral("top"), QStringLiteral("-[a]*?.txt")},
+                  nullptr, source),
+        0);
+    const int entries = c.plainEntriesToo ? 6 : 4;
+
+    const test::ToolRun right = test::runTool(adapterPath(),
+        {QStringLiteral("l"), archive, QStringLiteral("-slt"), QStringLiteral("-pRight")});
+    EXPECT_EQ(right.exitCode(), 0) << qPrintable(describe(right));
+    EXPECT_FALSE(right.out.contains("Wrong password"));
+    EXPECT_TRUE(right.out.contains("\nPath = -[a]*?.txt\n"));
+    EXPECT_EQ(readListing(decodeListing(right.out)).passwordRuleCount(), entries);
+    if (!c.switches.contains(QStringLiteral("-mhe=on"))) {
+        const test::ToolRun without = test::runTool(adapterPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")});
+        EXPECT_TRUE(right.out == without.out) << "the right password changes nothing of the listing";
+    }
+
+    for (const QString& wrong : {QStringLiteral("wrong"), QString(), QStringLiteral("right"), QStringLiteral("Right ")}) {
+        const test::ToolRun run = test::runTool(adapterPath(),
+            {QStringLiteral("l"), archive, QStringLiteral("-slt"), QStringLiteral("-p") + wrong});
+        EXPECT_TRUE(readListing(decodeListing(run.out)).isWrongPassword) << qPrintable(wrong) << qPrintable(describe(run));
+        EXPECT_EQ(run.exitCode(), 2) << qPrintable(wrong);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Archives, ListingChecksThePassword,
+    ::testing::Values(PasswordCase {"ZipCrypto", "a.zip", {QStringLiteral("-mem=ZipCrypto")}, false},
+        PasswordCase {"ZipAes", "a.zip", {QStringLiteral("-mem=AES256")}, false},
+        PasswordCase {"ZipWithPlainEntries", "a.zip", {QStringLiteral("-tzip")}, true},
+        PasswordCase {"SevenZipSolid", "a.7z", {QStringLiteral("-t7z")}, false},
+        PasswordCase {"SevenZipNotSolidWithPlainEntries", "a.7z", {QStringLiteral("-t7z"), QStringLiteral("-ms=off")}, true},
+        PasswordCase {"SevenZipEncryptedHeaders", "a.7z", {QStringLiteral("-t7z"), QStringLiteral("-mhe=on")}, false}),
+    [](const ::testing::TestParamInfo<PasswordCase>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------------
 // Names.
 
 TEST(Names, ArchivePathIsTakenLiterally)
@@ -488,27 +551,78 @@ TEST(Names, ArchivePathIsTakenLiterally)
     EXPECT_EQ(readTree(destination), (Tree {{QStringLiteral("mine/"), {}}, {QStringLiteral("mine/a.txt"), "a\n"}}));
 }
 
-TEST(Names, LegacyCodePageNamesAreListedReadablyAndExtracted)
+// Zips written by our own writer with names in a code page or in UTF-8, listed and extracted in
+// a locale: the names on disk and in the listing are the names that were written.
+struct CodePageCase {
+    const char* name;
+    const char* encoding; // as Python names it
+    bool utf8Flag;
+    const char* locale;   // LANG; LC_ALL and LC_CTYPE unset
+    QStringList items;    // NAME or NAME=CONTENTS; folders end in "/"
+};
+
+void PrintTo(const CodePageCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class CodePageNames : public ::testing::TestWithParam<CodePageCase> {};
+
+TEST_P(CodePageNames, AreListedAndWrittenReadably)
 {
     requireSevenZip();
+    const CodePageCase& c = GetParam();
     QTemporaryDir dir;
-    const QString archive = dir.path() + QStringLiteral("/legacy.zip");
+    const QString archive = dir.path() + QStringLiteral("/names.zip");
     QString why;
-    ASSERT_TRUE(makeLegacyZip(archive, &why)) << qPrintable(why);
+    ASSERT_TRUE(makeZipWithNames(archive, QString::fromLatin1(c.encoding), c.utf8Flag, c.items, &why)) << qPrintable(why);
+    Tree expected;
+    for (const QString& item : c.items)
+        expected.insert(item.section(u'=', 0, 0), item.section(u'=', 1).toUtf8());
 
-    const ListingRun run = listing(archive);
-    EXPECT_FALSE(run.listing.isEncrypted) << "not taken for an encrypted archive";
-    EXPECT_FALSE(run.listing.isWrongPassword);
-    EXPECT_EQ(run.listing.amountFiles, 3);
-    EXPECT_EQ(run.listing.topLevelName, QStringLiteral("B\uFFFDcher"));
+    test::ToolRunOptions options;
+    options.environment = {{"LANG", QByteArray(c.locale)}, {"LC_ALL", std::nullopt}, {"LC_CTYPE", std::nullopt}};
+    const test::ToolRun raw = test::runTool(adapterPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")}, options);
+    const std::optional<QString> text = decodeListing(raw.out);
+    ASSERT_TRUE(text) << "not UTF-8";
+    for (const QString& path : expected.keys()) {
+        const QString entry = path.endsWith(u'/') ? path.chopped(1) : path;
+        EXPECT_TRUE(text->contains(QStringLiteral("\nPath = ") + entry + u'\n')) << qPrintable(entry) << qPrintable(*text);
+    }
+    const ArchiveListing facts = readListing(text);
+    EXPECT_FALSE(facts.isEncrypted);
+    EXPECT_EQ(facts.topLevelName, c.items.first().section(u'/', 0, 0));
 
     const QString destination = dir.path() + QStringLiteral("/out");
-    EXPECT_EQ(extract(archive, destination).exitCode(), 0);
-    // 7-Zip writes the stored bytes as they are: the names on disk are the old code page's.
-    EXPECT_EQ(readRaw(QFile::encodeName(destination) + "/B\x81" "cher/\x9A" "ber.txt"), "uber\n");
-    EXPECT_EQ(readRaw(QFile::encodeName(destination) + "/B\x81" "cher/plain.txt"), "plain\n");
-    // Qt cannot name these files to remove them.
+    // An earlier expansion is overwritten, folders merged, as 7-Zip's own names would be.
+    for (int round = 0; round < 2; ++round) {
+        const test::ToolRun run = extract(archive, destination, std::nullopt, options);
+        EXPECT_EQ(run.exitCode(), 0) << qPrintable(describe(run));
+        const Tree onDisk = readTree(destination);
+        EXPECT_EQ(onDisk, expected) << "round " << round;
+    }
+    // Qt cannot name wrongly decoded files to remove them.
     runCommand(QStringLiteral("rm"), {QStringLiteral("-rf"), destination});
 }
+
+INSTANTIATE_TEST_SUITE_P(Zips, CodePageNames,
+    ::testing::Values(
+        // Bytes Gr\x81\xe1e/M\x81ller_\xa4.txt, as a DOS zip tool in the United States stored them.
+        CodePageCase {"Cp437", "cp437", false, "C.UTF-8",
+            {QStringLiteral("Gr\u00fc\u00dfe/"), QStringLiteral("Gr\u00fc\u00dfe/M\u00fcller_\u00f1.txt=m\n"),
+                QStringLiteral("Gr\u00fc\u00dfe/plain.txt=p\n")}},
+        // \x9d is "\u00f8" in 850, "\u00a5" in 437.
+        CodePageCase {"Cp850InAGermanLocale", "cp850", false, "de_DE.UTF-8",
+            {QStringLiteral("S\u00f8ren/"), QStringLiteral("S\u00f8ren/\u00c6bler.txt=a\n")}},
+        CodePageCase {"Cp866InARussianLocale", "cp866", false, "ru_RU.UTF-8",
+            {QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442/"),
+                QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442/\u0444\u0430\u0439\u043b.txt=f\n")}},
+        CodePageCase {"Utf8FlagIsTrusted", "utf-8", true, "ru_RU.UTF-8",
+            {QStringLiteral("B\u00fccher/"), QStringLiteral("B\u00fccher/\u00dcber.txt=u\n")}},
+        // Linux zip tools store UTF-8 without the flag.
+        CodePageCase {"Utf8WithoutFlagStays", "utf-8", false, "ru_RU.UTF-8",
+            {QStringLiteral("B\u00fccher/"), QStringLiteral("B\u00fccher/\u00dcber.txt=u\n"),
+                QStringLiteral("B\u00fccher/-dash [x]*.txt=d\n")}}),
+    [](const ::testing::TestParamInfo<CodePageCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -176,19 +176,35 @@ bool makeStuffIt(const QString& archive, const QStringList& items, QString* why)
     return runPython(QStringList {script("make_sit.py"), archive} + items, why);
 }
 
-bool makeLegacyZip(const QString& archive, QString* why)
+bool makeZipWithNames(const QString& archive, const QString& encoding, bool utf8Flag, const QStringList& items,
+    QString* why)
 {
     // zipfile writes non-ASCII names as UTF-8 with the flag that says so; old DOS and Windows
-    // tools wrote the code page's bytes and no flag.
+    // tools wrote the code page's bytes and no flag, and said the entry was made on DOS.
     static const char* const kScript = R"(
 import sys, zipfile
-zipfile.ZipInfo._encodeFilenameFlags = lambda self: (self.filename.encode('cp437'), self.flag_bits)
-with zipfile.ZipFile(sys.argv[1], 'w') as z:
-    z.writestr('B\u00fccher/', b'')
-    z.writestr('B\u00fccher/\u00dcber.txt', b'uber\n')
-    z.writestr('B\u00fccher/plain.txt', b'plain\n')
+archive, encoding, flag = sys.argv[1], sys.argv[2], sys.argv[3] == '1'
+if not flag:
+    zipfile.ZipInfo._encodeFilenameFlags = lambda self: (self.filename.encode(encoding), self.flag_bits & ~0x800)
+with zipfile.ZipFile(archive, 'w') as z:
+    for item in sys.argv[4:]:
+        name, _, contents = item.partition('=')
+        info = zipfile.ZipInfo(name)
+        if not flag:
+            info.create_system = 0
+        z.writestr(info, contents.encode())
 )";
-    return runPython({QStringLiteral("-c"), QString::fromLatin1(kScript), archive}, why);
+    return runPython(QStringList {QStringLiteral("-c"), QString::fromLatin1(kScript), archive, encoding,
+                         utf8Flag ? QStringLiteral("1") : QStringLiteral("0")}
+            + items,
+        why);
+}
+
+bool makeLegacyZip(const QString& archive, QString* why)
+{
+    return makeZipWithNames(archive, QStringLiteral("cp437"), false,
+        {QStringLiteral("B\u00fccher/"), QStringLiteral("B\u00fccher/\u00dcber.txt=uber\n"), QStringLiteral("B\u00fccher/plain.txt=plain\n")},
+        why);
 }
 
 QString adapterPath()

@@ -54,6 +54,11 @@ bool compressFile(const char* compressor, const QString& input, const QString& o
 bool makeRar(const QString& kind, const QString& archive, const std::optional<QString>& password,
     const QStringList& items, QString* why);
 bool makeStuffIt(const QString& archive, const QStringList& items, QString* why);
+// A zip whose names are stored in an encoding as Python names it ("cp437", "cp866", "utf-8"),
+// with the UTF-8 flag or, as DOS tools wrote them, without it and made on DOS. Items as the
+// other writers take them ("NAME=CONTENTS", folders end in "/").
+bool makeZipWithNames(const QString& archive, const QString& encoding, bool utf8Flag, const QStringList& items,
+    QString* why);
 // A zip whose names are stored in the old DOS code page (CP437) without the UTF-8 flag:
 // "Bücher/", "Bücher/Über.txt", "Bücher/plain.txt".
 bool makeLegacyZip(const QString& archive, QString* why);

@@ -1,0 +1,213 @@
+// The listing read record by record: the encrypted entry a password is tried on, legacy zip
+// names, the locale's code page, and the decoded names given to what 7-Zip wrote.
+#include "tool/CodePage.h"
+#include "tool/ListingRecords.h"
+
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include <sys/stat.h>
+
+using namespace quendle;
+using namespace quendle::adapter;
+
+namespace {
+
+const std::string kZipHead = "Listing archive: a.zip\n\n--\nPath = a.zip\nType = zip\n\n----------\n";
+const std::string k7zHead = "Listing archive: a.7z\n\n--\nPath = a.7z\nType = 7z\nSolid = +\n\n----------\n";
+
+std::string record(const std::string& path, std::uint64_t size, bool encrypted, const char* extra = "")
+{
+    return "Path = " + path + "\nFolder = -\nSize = " + std::to_string(size) + "\nEncrypted = " + (encrypted ? "+" : "-")
+        + "\n" + extra + "\n";
+}
+
+// The listing through the reader, in chunks of the given size (0: whole).
+std::string read(ListingRecords& records, const std::string& listing, std::size_t chunk)
+{
+    std::string out;
+    if (chunk == 0)
+        chunk = listing.size();
+    for (std::size_t at = 0; at < listing.size(); at += chunk)
+        records.feed(std::string_view(listing).substr(at, chunk), out);
+    records.finish(out);
+    return out;
+}
+
+// A file whose path is bytes that are not UTF-8, which Qt cannot name.
+void writeRaw(const std::string& path, const char* text)
+{
+    FILE* out = std::fopen(path.c_str(), "w");
+    ASSERT_TRUE(out) << path;
+    std::fputs(text, out);
+    std::fclose(out);
+}
+
+struct ProbeCase {
+    const char* name;
+    std::string listing;
+    std::optional<std::string> probe;
+};
+
+void PrintTo(const ProbeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PasswordProbe : public ::testing::TestWithParam<ProbeCase> {};
+
+TEST_P(PasswordProbe, IsTheEncryptedFileCheapestToTest)
+{
+    for (std::size_t chunk : {std::size_t(0), std::size_t(1), std::size_t(7)}) {
+        ListingRecords records(437);
+        EXPECT_EQ(read(records, GetParam().listing, chunk), GetParam().listing) << "chunk " << chunk;
+        EXPECT_EQ(records.passwordProbe(), GetParam().probe) << "chunk " << chunk;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Listings, PasswordProbe,
+    ::testing::Values(
+        ProbeCase {"SmallestEncryptedNotSmallestPlain", kZipHead + "Path = d\nFolder = +\nEncrypted = +\n\n"
+                + record("big", 100, true) + record("plain", 1, false) + record("-[x]*.txt", 10, true),
+            "-[x]*.txt"},
+        ProbeCase {"EmptyOnlyWhenNothingElse", kZipHead + record("empty", 0, true) + record("full", 50, true), "full"},
+        ProbeCase {"EmptyAlone", kZipHead + record("empty", 0, true), "empty"},
+        // 7-Zip decodes a solid block from its start up to the file it tests.
+        ProbeCase {"FirstOfASolidBlock", k7zHead + record("first", 3, true, "Block = 0\n") + record("big", 1000, true, "Block = 0\n")
+                + record("last", 2, true, "Block = 0\n"),
+            "first"},
+        ProbeCase {"SmallBlockAfterABigOne", k7zHead + record("big", 1000, true, "Block = 0\n") + record("after", 5, true, "Block = 0\n")
+                + record("alone", 8, true, "Block = 1\n"),
+            "alone"},
+        ProbeCase {"NothingEncrypted", kZipHead + record("a", 1, false), std::nullopt},
+        ProbeCase {"NoEntries", kZipHead, std::nullopt}),
+    [](const ::testing::TestParamInfo<ProbeCase>& info) { return std::string(info.param.name); });
+
+struct NameCase {
+    const char* name;
+    std::string head;
+    std::string stored;
+    const char* characteristics;
+    int codePage;
+    std::string shown;
+};
+
+void PrintTo(const NameCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class LegacyNames : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(LegacyNames, AreDecodedOnlyInZipsWithoutTheUtf8Flag)
+{
+    const NameCase& c = GetParam();
+    const std::string extra = std::string("Characteristics = ") + c.characteristics + "\nHost OS = FAT\n";
+    const std::string listing = c.head + record(c.stored, 4, false, extra.c_str()) + record("plain.txt", 1, false);
+    ListingRecords records(c.codePage);
+    EXPECT_EQ(read(records, listing, 3), c.head + record(c.shown, 4, false, extra.c_str()) + record("plain.txt", 1, false));
+    if (c.shown == c.stored) {
+        EXPECT_TRUE(records.changes().empty());
+    } else {
+        ASSERT_EQ(records.changes().size(), 1u);
+        EXPECT_EQ(records.changes()[0].stored, c.stored);
+        EXPECT_EQ(records.changes()[0].decoded, c.shown);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, LegacyNames,
+    // Code pages 437, 850 and 866 and UTF-8 names with and without the flag are covered with real zips.
+    ::testing::Values(NameCase {"Cp932", kZipHead, "\x93\xFA\x96\x7B/\x95\x5C.txt", "", 932, "日本/表.txt"},
+        NameCase {"Utf8FlagKeepsTheBytes", kZipHead, "B\x81" "cher", "UTF8", 437, "B\x81" "cher"},
+        NameCase {"Not a zip", k7zHead, "B\x81" "cher", "", 437, "B\x81" "cher"},
+        NameCase {"NotDecodableStays", kZipHead, "\x81\x20", "", 932, "\x81\x20"}),
+    [](const ::testing::TestParamInfo<NameCase>& info) {
+        std::string name = info.param.name;
+        std::erase(name, ' ');
+        return name;
+    });
+
+TEST(OemCodePage, FollowsTheLocaleAsWindowsDoes)
+{
+    const std::pair<const char*, int> cases[] = {{"ru_RU.UTF-8", 866}, {"uk_UA.UTF-8", 866}, {"ja_JP.UTF-8", 932},
+        {"de_DE.UTF-8", 850}, {"fr_CA.UTF-8", 850}, {"en_GB.UTF-8", 850}, {"en_US.UTF-8", 437}, {"en", 437},
+        {"pl_PL.UTF-8", 852}, {"cs_CZ", 852}, {"el_GR.UTF-8", 737}, {"tr_TR.UTF-8", 857}, {"zh_CN.UTF-8", 936},
+        {"zh_TW.UTF-8", 950}, {"ko_KR.UTF-8", 949}, {"sr_RS", 855}, {"sr_RS@latin", 852}, {"C.UTF-8", 437},
+        {"POSIX", 437}, {"", 437}};
+    for (const auto& [locale, page] : cases) {
+        EXPECT_EQ(oemCodePage(locale), page) << locale;
+        // Every page of the table can be read here.
+        EXPECT_TRUE(decodeCodePage("A", page)) << page;
+    }
+}
+
+TEST(OemCodePage, TakesTheFirstOfLcAllLcCtypeAndLang)
+{
+    const char* names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+    std::optional<std::string> saved[3];
+    for (int i = 0; i < 3; ++i) {
+        if (const char* value = std::getenv(names[i]))
+            saved[i] = value;
+    }
+    const auto set = [&](const char* all, const char* ctype, const char* lang) {
+        const char* values[] = {all, ctype, lang};
+        for (int i = 0; i < 3; ++i) {
+            if (values[i])
+                setenv(names[i], values[i], 1);
+            else
+                unsetenv(names[i]);
+        }
+    };
+    set("ja_JP.UTF-8", "ru_RU.UTF-8", "de_DE.UTF-8");
+    EXPECT_EQ(oemCodePageFromEnvironment(), 932);
+    set("", "ru_RU.UTF-8", "de_DE.UTF-8");
+    EXPECT_EQ(oemCodePageFromEnvironment(), 866);
+    set(nullptr, nullptr, "de_DE.UTF-8");
+    EXPECT_EQ(oemCodePageFromEnvironment(), 850);
+    set(nullptr, nullptr, nullptr);
+    EXPECT_EQ(oemCodePageFromEnvironment(), 437);
+    for (int i = 0; i < 3; ++i) {
+        if (saved[i])
+            setenv(names[i], saved[i]->c_str(), 1);
+        else
+            unsetenv(names[i]);
+    }
+}
+
+TEST(DecodedNames, MergeIntoWhatIsThereAndNeverLeaveTheDestination)
+{
+    QTemporaryDir dir;
+    const std::string root = QFile::encodeName(dir.path()).toStdString();
+    const std::string destination = root + "/out";
+    // As 7-Zip left them: the stored bytes.
+    const QByteArray stored = QFile::encodeName(dir.path()) + "/out/Gr\x81\xE1" "e";
+    QDir().mkpath(QString::fromUtf8(QFile::encodeName(dir.path()) + "/out"));
+    ASSERT_EQ(::mkdir(stored.constData(), 0755), 0);
+    for (const char* name : {"/M\x81ller.txt", "/plain.txt"})
+        writeRaw((stored + name).toStdString(), "new\n");
+    // What the user had from an earlier expansion, and a file beside the destination.
+    test::writeFile(dir.path() + QStringLiteral("/out/Grüße/plain.txt"), "old\n");
+    test::writeFile(dir.path() + QStringLiteral("/out/Grüße/mine.txt"), "mine\n");
+    writeRaw(root + "/x\x81", "outside\n");
+
+    applyDecodedNames(destination, {{"Gr\x81\xE1" "e", "Grüße"}, {"Gr\x81\xE1" "e/M\x81ller.txt", "Grüße/Müller.txt"},
+                                       {"Gr\x81\xE1" "e/plain.txt", "Grüße/plain.txt"}, {"../x\x81", "../xü"}});
+    EXPECT_EQ(QDir(dir.path() + QStringLiteral("/out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        QStringList {QStringLiteral("Grüße")});
+    EXPECT_EQ(test::readFile(dir.path() + QStringLiteral("/out/Grüße/Müller.txt")), "new\n");
+    EXPECT_EQ(test::readFile(dir.path() + QStringLiteral("/out/Grüße/plain.txt")), "new\n");
+    EXPECT_EQ(test::readFile(dir.path() + QStringLiteral("/out/Grüße/mine.txt")), "mine\n");
+    EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/xü")));
+}
+
+} // namespace

@@ -1,0 +1,234 @@
+// Legacy zip names: the locale's OEM code page, decoding with the system's iconv, and renaming
+// what 7-Zip wrote under the stored bytes.
+#include "tool/CodePage.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <dirent.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quendle::adapter {
+
+namespace {
+
+struct LanguagePage {
+    const char* language;
+    int codePage;
+};
+
+// The OEM code pages of Windows by language. Not here: languages whose page the system cannot
+// convert (Arabic's 720) and those whose page depends on more than the language.
+constexpr LanguagePage kPages[] = {
+    {"af", 850}, {"ca", 850}, {"da", 850}, {"de", 850}, {"en", 850}, {"es", 850}, {"eu", 850},
+    {"fi", 850}, {"fo", 850}, {"fr", 850}, {"ga", 850}, {"gl", 850}, {"id", 850}, {"is", 850},
+    {"it", 850}, {"ms", 850}, {"nb", 850}, {"nl", 850}, {"nn", 850}, {"no", 850}, {"pt", 850},
+    {"sv", 850}, {"sw", 850},
+    {"bs", 852}, {"cs", 852}, {"hr", 852}, {"hu", 852}, {"pl", 852}, {"ro", 852}, {"sk", 852},
+    {"sl", 852}, {"sq", 852},
+    {"be", 866}, {"bg", 866}, {"kk", 866}, {"ky", 866}, {"mk", 866}, {"mn", 866}, {"ru", 866},
+    {"tg", 866}, {"tt", 866}, {"uk", 866},
+    {"sr", 855},
+    {"el", 737}, {"az", 857}, {"tr", 857}, {"he", 862}, {"et", 775}, {"lt", 775}, {"lv", 775},
+    {"ja", 932}, {"ko", 949}, {"th", 874}, {"vi", 1258}, {"zh", 936},
+};
+
+} // namespace
+
+int oemCodePage(std::string_view locale)
+{
+    // language[_territory][.codeset][@modifier]
+    const std::string_view language = locale.substr(0, locale.find_first_of("_.@"));
+    std::string_view territory;
+    if (const std::size_t underscore = locale.find('_'); underscore != std::string_view::npos) {
+        territory = locale.substr(underscore + 1);
+        territory = territory.substr(0, territory.find_first_of(".@"));
+    }
+    const bool latin = locale.find("@latin") != std::string_view::npos;
+
+    if (language == "en" && (territory.empty() || territory == "US"))
+        return 437;
+    if (language == "zh" && (territory == "TW" || territory == "HK" || territory == "MO"))
+        return 950;
+    if (language == "sr" && latin)
+        return 852;
+    for (const LanguagePage& page : kPages) {
+        if (language == page.language)
+            return page.codePage;
+    }
+    return 437;
+}
+
+int oemCodePageFromEnvironment()
+{
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return oemCodePage(value);
+    }
+    return 437;
+}
+
+bool isUtf8(std::string_view bytes)
+{
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        int more;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        ++i;
+        for (int k = 0; k < more; ++k, ++i) {
+            if (i >= bytes.size())
+                return false;
+            const auto next = static_cast<unsigned char>(bytes[i]);
+            if (next < low || next > high)
+                return false;
+            low = 0x80;
+            high = 0xBF;
+        }
+    }
+    return true;
+}
+
+std::optional<std::string> decodeCodePage(std::string_view bytes, int codePage)
+{
+    // One converter serves a whole listing: opening one costs more than a name.
+    static int openPage = 0;
+    static iconv_t converter = iconv_t(-1);
+    if (openPage != codePage) {
+        if (converter != iconv_t(-1))
+            iconv_close(converter);
+        converter = iconv_open("UTF-8", ("CP" + std::to_string(codePage)).c_str());
+        openPage = codePage;
+    }
+    if (converter == iconv_t(-1))
+        return std::nullopt;
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    std::string in(bytes);
+    std::string out(bytes.size() * 4 + 4, '\0');
+    char* inAt = in.data();
+    std::size_t inLeft = in.size();
+    char* outAt = out.data();
+    std::size_t outLeft = out.size();
+    const std::size_t result = iconv(converter, &inAt, &inLeft, &outAt, &outLeft);
+    if (result == std::size_t(-1) || inLeft != 0)
+        return std::nullopt;
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+std::optional<std::string> decodePath(std::string_view stored, int codePage)
+{
+    std::string decoded;
+    while (true) {
+        const std::size_t slash = stored.find('/');
+        const std::optional<std::string> component = decodeCodePage(stored.substr(0, slash), codePage);
+        if (!component || component->find('/') != std::string::npos)
+            return std::nullopt;
+        decoded += *component;
+        if (slash == std::string_view::npos)
+            return decoded;
+        decoded += '/';
+        stored.remove_prefix(slash + 1);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+std::vector<std::string> componentsOf(std::string_view path)
+{
+    std::vector<std::string> components;
+    while (true) {
+        const std::size_t slash = path.find('/');
+        components.emplace_back(path.substr(0, slash));
+        if (slash == std::string_view::npos)
+            return components;
+        path.remove_prefix(slash + 1);
+    }
+}
+
+bool isDirectory(const struct stat& info)
+{
+    return S_ISDIR(info.st_mode);
+}
+
+// Moves from over to, as an extraction that overwrites would have left it.
+void moveOver(const std::string& from, const std::string& to)
+{
+    struct stat source {};
+    struct stat target {};
+    if (lstat(from.c_str(), &source) != 0)
+        return;
+    if (lstat(to.c_str(), &target) != 0) {
+        rename(from.c_str(), to.c_str());
+        return;
+    }
+    if (isDirectory(target)) {
+        if (!isDirectory(source))
+            return; // a file never replaces a whole folder
+        DIR* folder = opendir(from.c_str());
+        if (!folder)
+            return;
+        std::vector<std::string> children;
+        while (const dirent* entry = readdir(folder)) {
+            const std::string_view name = entry->d_name;
+            if (name != "." && name != "..")
+                children.emplace_back(name);
+        }
+        closedir(folder);
+        for (const std::string& child : children)
+            moveOver(from + '/' + child, to + '/' + child);
+        rmdir(from.c_str());
+        return;
+    }
+    if (isDirectory(source))
+        return; // nor does a folder replace a file
+    rename(from.c_str(), to.c_str());
+}
+
+} // namespace
+
+void applyDecodedNames(const std::string& destination, const std::vector<NameChange>& changes)
+{
+    for (const NameChange& change : changes) {
+        const std::vector<std::string> stored = componentsOf(change.stored);
+        const std::vector<std::string> decoded = componentsOf(change.decoded);
+        if (stored.size() != decoded.size())
+            continue;
+        bool safe = true;
+        for (const std::string& component : stored)
+            safe = safe && !component.empty() && component != "." && component != "..";
+        if (!safe)
+            continue;
+        std::string parent = destination;
+        for (std::size_t k = 0; k < stored.size(); ++k) {
+            if (stored[k] != decoded[k])
+                moveOver(parent + '/' + stored[k], parent + '/' + decoded[k]);
+            parent += '/' + decoded[k];
+        }
+    }
+}
+
+} // namespace quendle::adapter

@@ -1,0 +1,63 @@
+// Reads 7-Zip's technical listing record by record as it passes: legacy zip names get their
+// readable form, and the encrypted file on which a password is cheapest to try is noted.
+#pragma once
+
+#include "tool/CodePage.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quendle::adapter {
+
+class ListingRecords {
+public:
+    // codePage: the page in which zip names without the UTF-8 flag are read; 0: none.
+    explicit ListingRecords(int codePage) : mCodePage(codePage) {}
+
+    void feed(std::string_view bytes, std::string& out);
+    void finish(std::string& out);
+
+    // The encrypted file whose test decodes the least, under the name 7-Zip knows it by: the
+    // smallest file that is not empty (an empty one proves little of a zip password), counting
+    // for a solid block what comes before it there.
+    const std::optional<std::string>& passwordProbe() const { return mProbe; }
+    // The names that were decoded, in listing order.
+    const std::vector<NameChange>& changes() const { return mChanges; }
+
+private:
+    void line(std::string_view text, bool ended, std::string& out);
+    void endRecord(std::string& out);
+
+    int mCodePage;
+    std::string mLine;
+    bool mInEntries = false;
+    bool mIsZip = false;
+    bool mTypeSeen = false;
+
+    // The record being read: its bytes and what they said.
+    bool mInRecord = false;
+    std::string mRecord;
+    std::string mPath;
+    bool mFolder = false;
+    bool mEncrypted = false;
+    bool mUtf8Flag = false;
+    std::optional<std::uint64_t> mSize;
+    std::optional<std::string> mBlock;
+
+    std::string mLastBlock;
+    std::uint64_t mBlockBefore = 0;
+    std::optional<std::string> mProbe;
+    std::uint64_t mProbeCost = 0;
+    bool mProbeEmpty = false;
+    std::vector<NameChange> mChanges;
+};
+
+// 7-Zip's standard error of a listing that could not open an encrypted archive, without what
+// only says so ("Break signaled" when no password could be read, the "Can not open encrypted
+// archive" error): the listing's sign tells it. Every other line stays.
+std::string withoutPasswordNoise(std::string_view err);
+
+} // namespace quendle::adapter
