@@ -158,6 +158,28 @@ TEST_F(ExpansionTest, TheRefusedPasswordNoticeMovesNeitherFieldNorButtons)
     EXPECT_EQ(ok->mapTo(passwordWindow(), QPoint()), okBefore);
 }
 
+TEST_F(ExpansionTest, AtItsMinimumSizeTheMainWindowSqueezesNothing)
+{
+    delegate->applicationDidFinishLaunching();
+    QMainWindow* window = delegate->mMainWindow();
+    // A desktop font larger than Qt's own, as GNOME's is.
+    QFont font = window->font();
+    font.setPointSizeF(font.pointSizeF() * 1.25);
+    window->setFont(font);
+    window->layout()->activate();
+    window->resize(window->minimumSize());
+    window->layout()->activate();
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (widget->isVisible() && !widget->isWindow() && widget->layout() == nullptr)
+            EXPECT_GE(widget->height(), widget->minimumSizeHint().height()) << widget->objectName().toStdString();
+    }
+    auto* folder = window->findChild<PathControl*>(QStringLiteral("mCustomFolder"));
+    EXPECT_GE(folder->height(), folder->sizeHint().height());
+    auto* subtitle = window->findChild<QLabel*>(QStringLiteral("subtitleLabel"));
+    EXPECT_GE(subtitle->width(), subtitle->sizeHint().width());
+    EXPECT_EQ(folder->toolTip(), QDir::homePath()); // the whole path, where only its last name shows
+}
+
 TEST(OpenDialog, ArchivesComeFirstThenEveryFile)
 {
     OpenPanel panel;
