@@ -8,11 +8,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QSpacerItem>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextStream>
+#include <QTreeView>
 
 #include <algorithm>
 #include <cstdio>
@@ -125,6 +127,15 @@ void configureOpenDialog(QFileDialog& dialog, const OpenPanel& panel)
     if (const QScreen* screen = dialog.screen())
         size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
     dialog.resize(size.expandedTo(dialog.minimumSizeHint()));
+    // Qt's own dialog (there is no desktop one): the name takes the room that the size, kind
+    // and date leave, and those are as wide as what they show.
+    if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = view->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
 }
 
 DesktopSeam::DesktopSeam()
