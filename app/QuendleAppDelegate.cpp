@@ -1,6 +1,7 @@
 // The application delegate's shell: building the main interface, start-up, the entry points.
 #include "app/QuendleAppDelegate.h"
 
+#include "app/FileDrops.h"
 #include "app/WindowSetup.h"
 #include "expansion/ProgressCounter.h"
 #include "platform/Seam.h"
@@ -66,6 +67,11 @@ void QuendleAppDelegate::loadMainInterface()
     mCnlButtonPasswordWindow = mPasswordUi->mCnlButtonPasswordWindow;
     mPasswdField = mPasswordUi->mPasswdField;
     mBottomTextOnPasswordWindow = mPasswordUi->mBottomTextOnPasswordWindow;
+    // The notice of a refused password keeps its room while hidden, so that showing it moves
+    // neither the field being typed in nor the buttons.
+    QSizePolicy noticePolicy = mBottomTextOnPasswordWindow->sizePolicy();
+    noticePolicy.setRetainSizeWhenHidden(true);
+    mBottomTextOnPasswordWindow->setSizePolicy(noticePolicy);
 
     progressPanel = new QDialog;
     mDownloadUi = std::make_unique<Ui::DownloadPanel>();
@@ -86,6 +92,9 @@ void QuendleAppDelegate::loadMainInterface()
         [this] { clickOnButtonPasswordWindow(mOkButtonPasswordWindow); });
     connect(mCnlButtonPasswordWindow, &QPushButton::clicked, this,
         [this] { clickOnButtonPasswordWindow(mCnlButtonPasswordWindow); });
+
+    // Files dropped on the main window arrive as files opened with the application do.
+    acceptFileDrops(m_mMainWindow, [this](const QStringList& files) { applicationOpenFiles(files); });
 
     // The application quits when its last window closes; alerts don't count as windows. The
     // password window goes by many ways (its close button, Escape, a window manager's close):

@@ -2,11 +2,17 @@
 #include "app/QuendleAppDelegate.h"
 #include "app/SingleInstance.h"
 #include "platform/DesktopSeam.h"
+#include "platform/Paths.h"
 #include "prefs/UserDefaults.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QFileInfo>
+#include <QIcon>
+#include <QTextStream>
 #include <QWidget>
+
+#include <cstdlib>
 
 namespace {
 
@@ -19,14 +25,65 @@ void chooseOffscreenWithoutDisplay()
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
-// Without windows, Qt's notes that the platform cannot raise or resize a window are noise on
-// the terminal where the user reads Quendle's own questions; everything else passes.
+// Notes of Qt's that are noise on the terminal where the user reads Quendle's own questions;
+// everything else passes.
 QtMessageHandler gDefaultHandler = nullptr;
-void quietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
+bool gOffscreen = false;
+void quietNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
-        return;
+    if (type == QtWarningMsg) {
+        // Without windows, the platform cannot raise or resize one.
+        if (gOffscreen && message.startsWith(QLatin1String("This plugin does not support")))
+            return;
+        // A session without a runtime folder: Quendle's socket has its own place then.
+        if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+            return;
+    }
     gDefaultHandler(type, context, message);
+}
+
+// The status for a command line that makes no sense (sysexits' EX_USAGE), and for an archive
+// that is not there (as ls and cat use it).
+constexpr int kUsageStatus = 64;
+constexpr int kMissingFileStatus = 2;
+
+// The archives named on the command line, made absolute (a running instance that takes them
+// over has another working folder). --help, --version, an unknown option or an archive that
+// is not there end the process here, before any window.
+QStringList archivesFromCommandLine()
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Expands an archive beside it (or in the folder chosen in its window)."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("archive"),
+        QStringLiteral("The archive to expand; of several, the first is taken."), QStringLiteral("[archive...]"));
+    QTextStream err(stderr);
+    if (!parser.parse(QApplication::arguments())) {
+        err << "quendle: " << parser.errorText() << "\nTry 'quendle --help' for more information.\n" << Qt::flush;
+        std::exit(kUsageStatus);
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+
+    QStringList files;
+    bool missing = false;
+    for (const QString& argument : parser.positionalArguments()) {
+        const QFileInfo info(argument);
+        if (argument.isEmpty() || !info.exists()) {
+            err << "quendle: cannot open \"" << argument << "\": no such file or folder\n";
+            missing = true;
+            continue;
+        }
+        files.append(info.absoluteFilePath());
+    }
+    if (missing) {
+        err.flush();
+        std::exit(kMissingFileStatus);
+    }
+    return files;
 }
 
 } // namespace
@@ -34,19 +91,20 @@ void quietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
 int main(int argc, char** argv)
 {
     chooseOffscreenWithoutDisplay();
-    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
-        gDefaultHandler = qInstallMessageHandler(quietOffscreenNotes);
+    gOffscreen = qgetenv("QT_QPA_PLATFORM") == "offscreen";
+    gDefaultHandler = qInstallMessageHandler(quietNotes);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quendle"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quendle"));
+    QApplication::setApplicationVersion(QStringLiteral(QUENDLE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("quendle"));
     // Quitting when the last window closes is the delegate's decision (alerts don't count).
     QApplication::setQuitOnLastWindowClosed(false);
 
-    QStringList files;
-    const QStringList arguments = QApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        files.append(QFileInfo(arguments.at(i)).absoluteFilePath());
+    const QStringList files = archivesFromCommandLine();
+    // Task bars and window switchers show the installed icon, or the one beside the program.
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("quendle"), QIcon(quendle::resourcePath() + QStringLiteral("/quendle.svg"))));
 
     // A Quendle of this user already runs: it takes the files (or, given none, comes forward)
     // and this launch is done.

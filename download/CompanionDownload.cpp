@@ -239,8 +239,13 @@ void QuendleAppDelegate::downloadDidFinish(QNetworkReply*)
         presentDownloadSuccess();
         return;
     }
-    QFile::remove(path);
-    presentDownloadError();
+    // The transfer succeeded; only this desktop has nothing that opens a disk image. The file
+    // stays where it is and the user learns where that is.
+    progressIndicator->hide();
+    mBottomText->show();
+    mSeam.runPanel(Panel {QStringLiteral("Update Downloaded"),
+        QStringLiteral("Vorlith app was downloaded to \"%1\", but the disk image could not be opened here.").arg(path),
+        QStringLiteral("OK"), QString(), AlertStyle::Informational});
 }
 
 void QuendleAppDelegate::downloadDidFailWithError(QNetworkReply*, const QString&)

@@ -97,6 +97,9 @@ void QuendleAppDelegate::showBusyAlert()
     Alert busy {QStringLiteral("Quendle."),
         QStringLiteral("Quendle extracts some archive. Please, wait for end of the operation and try again."),
         {QStringLiteral("OK")}, AlertStyle::Warning};
+    // Beside the progress window, which stays in sight.
+    if (mExtractProgressWindow && mExtractProgressWindow->window()->isVisible())
+        busy.parentWindow = mExtractProgressWindow->window();
     mSeam.runAlert(busy);
 }
 

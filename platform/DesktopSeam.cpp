@@ -8,11 +8,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QSpacerItem>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextStream>
+#include <QTreeView>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -72,7 +76,67 @@ std::string readLineFromTerminal(bool echo)
     return line;
 }
 
+// Space between a window and the alert placed beside it.
+constexpr int kAlertGap = 12;
+
 } // namespace
+
+QPoint alertPositionBeside(const QRect& windowFrame, const QSize& alertSize, const QRect& screen)
+{
+    const int centredX = std::clamp(windowFrame.center().x() - alertSize.width() / 2, screen.left(),
+        std::max(screen.left(), screen.right() + 1 - alertSize.width()));
+    const int below = windowFrame.bottom() + 1 + kAlertGap;
+    if (below + alertSize.height() <= screen.bottom() + 1)
+        return {centredX, below};
+    const int above = windowFrame.top() - kAlertGap - alertSize.height();
+    if (above >= screen.top())
+        return {centredX, above};
+    const int right = windowFrame.right() + 1 + kAlertGap;
+    const int centredY = std::clamp(windowFrame.center().y() - alertSize.height() / 2, screen.top(),
+        std::max(screen.top(), screen.bottom() + 1 - alertSize.height()));
+    if (right + alertSize.width() <= screen.right() + 1)
+        return {right, centredY};
+    return {centredX, std::max(screen.top(), std::min(below, screen.bottom() + 1 - alertSize.height()))};
+}
+
+void configureOpenDialog(QFileDialog& dialog, const OpenPanel& panel)
+{
+    dialog.setWindowTitle(panel.title);
+    dialog.setDirectory(panel.directory);
+    dialog.setLabelText(QFileDialog::Accept, panel.prompt);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (panel.canChooseDirectories && !panel.canChooseFiles) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    } else {
+        dialog.setFileMode(panel.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    }
+    dialog.setOption(QFileDialog::DontResolveSymlinks, !panel.resolvesAliases);
+    dialog.setOption(QFileDialog::ReadOnly, !panel.canCreateDirectories);
+    QStringList patterns;
+    for (const QString& extension : panel.extensions)
+        if (!extension.isEmpty())
+            patterns << QStringLiteral("*.") + extension;
+    // The listed kinds come first and are chosen at the start; Quendle reads more kinds than
+    // these (.tar.xz, .tar.zst, .xz, ...), which the second filter lets the user pick.
+    if (!patterns.isEmpty())
+        dialog.setNameFilters({QObject::tr("Archives (%1)").arg(patterns.join(u' ')), QObject::tr("All files (*)")});
+    // Wide and tall enough that the name, size, kind and date columns are read whole.
+    const QFontMetrics metrics(dialog.font());
+    QSize size(metrics.averageCharWidth() * 120, metrics.height() * 32);
+    if (const QScreen* screen = dialog.screen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(size.expandedTo(dialog.minimumSizeHint()));
+    // Qt's own dialog (there is no desktop one): the name takes the room that the size, kind
+    // and date leave, and those are as wide as what they show.
+    if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = view->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+}
 
 DesktopSeam::DesktopSeam()
     : mHeadless(QGuiApplication::platformName() == QLatin1String("offscreen"))
@@ -111,7 +175,8 @@ int DesktopSeam::runAlert(const Alert& alert)
             text += u'\n' + alert.informativeText;
         return kAlertFirstButtonReturn + answerWithoutWindow(text, alert.buttons, indexOfCancel(alert.buttons));
     }
-    QMessageBox box(iconFor(alert.style), QGuiApplication::applicationDisplayName(), QString());
+    QMessageBox box(iconFor(alert.style), QGuiApplication::applicationDisplayName(), QString(), QMessageBox::NoButton,
+        alert.parentWindow);
     layOut(box, alert.messageText, alert.informativeText);
     QList<QAbstractButton*> added;
     for (int i = 0; i < alert.buttons.size(); ++i) {
@@ -123,6 +188,12 @@ int DesktopSeam::runAlert(const Alert& alert)
     }
     if (!added.isEmpty())
         box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+    if (QWidget* window = alert.parentWindow; window && window->isVisible()) {
+        // Centred over its window, as a child dialog would be, the alert would hide it.
+        const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+        if (screen)
+            box.move(alertPositionBeside(window->frameGeometry(), box.sizeHint(), screen->availableGeometry()));
+    }
     box.exec();
     const int index = int(added.indexOf(box.clickedButton()));
     return kAlertFirstButtonReturn + (index >= 0 ? index : indexOfCancel(alert.buttons));
@@ -152,23 +223,8 @@ std::optional<QStringList> DesktopSeam::runOpenPanel(const OpenPanel& panel)
 {
     if (mHeadless)
         return std::nullopt;
-    QFileDialog dialog(nullptr, panel.title, panel.directory);
-    dialog.setLabelText(QFileDialog::Accept, panel.prompt);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (panel.canChooseDirectories && !panel.canChooseFiles) {
-        dialog.setFileMode(QFileDialog::Directory);
-        dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    } else {
-        dialog.setFileMode(panel.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    }
-    dialog.setOption(QFileDialog::DontResolveSymlinks, !panel.resolvesAliases);
-    dialog.setOption(QFileDialog::ReadOnly, !panel.canCreateDirectories);
-    QStringList patterns;
-    for (const QString& extension : panel.extensions)
-        if (!extension.isEmpty())
-            patterns << QStringLiteral("*.") + extension;
-    if (!patterns.isEmpty())
-        dialog.setNameFilter(QObject::tr("Archives (%1)").arg(patterns.join(u' ')));
+    QFileDialog dialog;
+    configureOpenDialog(dialog, panel);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles();

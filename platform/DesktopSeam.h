@@ -3,7 +3,21 @@
 
 #include "platform/Seam.h"
 
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+class QFileDialog;
+
 namespace quendle {
+
+// Where an alert of the given size goes so that the window (its frame) stays visible: below
+// it, else above it, else to its right, else below it as far as the screen allows.
+QPoint alertPositionBeside(const QRect& windowFrame, const QSize& alertSize, const QRect& screen);
+
+// Sets a file dialog up as the Open panel describes: title, prompt, modes, and the archive
+// filter followed by one for every file.
+void configureOpenDialog(QFileDialog& dialog, const OpenPanel& panel);
 
 class DesktopSeam final : public Seam {
 public:

@@ -6,6 +6,8 @@
 #include <QUrl>
 #include <optional>
 
+class QWidget;
+
 namespace quendle {
 
 enum class AlertStyle { Warning = 0, Informational = 1, Critical = 2 };
@@ -17,6 +19,9 @@ struct Alert {
     QString informativeText;
     QStringList buttons;
     AlertStyle style = AlertStyle::Warning;
+    // The window the alert is about, when one is showing: the alert is placed beside it
+    // instead of over it, so that it stays in sight. Null: the alert stands alone.
+    QWidget* parentWindow = nullptr;
 };
 inline constexpr int kAlertFirstButtonReturn = 1000;
 // The process's status when an archive could not be expanded.

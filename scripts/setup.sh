@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=${1:-run}
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libqt6svg6 libgl-dev libgtest-dev libgmock-dev
           7zip dbus dbus-bin gvfs-daemons libglib2.0-bin python3 xz-utils bzip2 zstd unar ncompress)
 
 missing=()

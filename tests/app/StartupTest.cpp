@@ -1,12 +1,20 @@
 // Start-up, the entry points and the main window, driven in process with scripted answers.
 #include "ExpansionFixture.h"
 
+#include "platform/DesktopSeam.h"
 #include "prefs/PathControl.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QApplication>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QMainWindow>
@@ -102,6 +110,104 @@ TEST_F(ExpansionTest, OpenPanelIsConfiguredAndItsCancelChangesNothing)
     delegate->openArchive();
     ASSERT_TRUE(waitForCompletion());
     EXPECT_TRUE(readFile(record).startsWith("l " + archive.toUtf8()));
+}
+
+TEST_F(ExpansionTest, LocalFilesDroppedOnTheMainWindowExpandTheFirstAndOthersAreRefused)
+{
+    const QString record = work() + QStringLiteral("/calls");
+    useFakeTool(recordingTool(record));
+    delegate->applicationDidFinishLaunching();
+    QMainWindow* window = delegate->mMainWindow();
+    const QPoint where = window->rect().center();
+
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.org/a.zip"))});
+    QDragEnterEvent refused(where, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+
+    const QString first = work() + QStringLiteral("/dropped one.zip");
+    writeFile(first, "x");
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(work() + QStringLiteral("/two.zip"))});
+    QDragEnterEvent enter(where, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(where, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &drop);
+    ASSERT_TRUE(drop.isAccepted());
+    ASSERT_TRUE(waitForCompletion());
+    const QList<QByteArray> calls = readFile(record).trimmed().split('\n');
+    ASSERT_EQ(calls.size(), 2);
+    EXPECT_TRUE(calls[0].startsWith("l " + first.toUtf8() + " -slt"));
+}
+
+TEST_F(ExpansionTest, TheRefusedPasswordNoticeMovesNeitherFieldNorButtons)
+{
+    passwordWindow()->show();
+    auto* field = passwordWindow()->findChild<QLineEdit*>(QStringLiteral("mPasswdField"));
+    auto* ok = passwordWindow()->findChild<QPushButton*>(QStringLiteral("mOkButtonPasswordWindow"));
+    auto* notice = passwordWindow()->findChild<QLabel*>(QStringLiteral("mBottomTextOnPasswordWindow"));
+    QApplication::processEvents();
+    const QRect fieldBefore = field->geometry();
+    const QPoint okBefore = ok->mapTo(passwordWindow(), QPoint());
+    notice->setHidden(false);
+    passwordWindow()->layout()->activate();
+    QApplication::processEvents();
+    EXPECT_EQ(field->geometry(), fieldBefore);
+    EXPECT_EQ(ok->mapTo(passwordWindow(), QPoint()), okBefore);
+}
+
+TEST_F(ExpansionTest, AtItsMinimumSizeTheMainWindowSqueezesNothing)
+{
+    delegate->applicationDidFinishLaunching();
+    QMainWindow* window = delegate->mMainWindow();
+    // A desktop font larger than Qt's own, as GNOME's is.
+    QFont font = window->font();
+    font.setPointSizeF(font.pointSizeF() * 1.25);
+    window->setFont(font);
+    window->layout()->activate();
+    window->resize(window->minimumSize());
+    window->layout()->activate();
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (widget->isVisible() && !widget->isWindow() && widget->layout() == nullptr)
+            EXPECT_GE(widget->height(), widget->minimumSizeHint().height()) << widget->objectName().toStdString();
+    }
+    auto* folder = window->findChild<PathControl*>(QStringLiteral("mCustomFolder"));
+    EXPECT_GE(folder->height(), folder->sizeHint().height());
+    auto* subtitle = window->findChild<QLabel*>(QStringLiteral("subtitleLabel"));
+    EXPECT_GE(subtitle->width(), subtitle->sizeHint().width());
+    EXPECT_EQ(folder->toolTip(), QDir::homePath()); // the whole path, where only its last name shows
+}
+
+TEST(OpenDialog, ArchivesComeFirstThenEveryFile)
+{
+    OpenPanel panel;
+    panel.extensions = {QStringLiteral("zip"), QStringLiteral("7z")};
+    QFileDialog dialog;
+    configureOpenDialog(dialog, panel);
+    EXPECT_EQ(dialog.nameFilters(), (QStringList {QStringLiteral("Archives (*.zip *.7z)"), QStringLiteral("All files (*)")}));
+    EXPECT_EQ(dialog.selectedNameFilter(), QStringLiteral("Archives (*.zip *.7z)"));
+}
+
+// A progress window with an alert about it: the alert never covers it while the screen has room.
+TEST(AlertPlacement, KeepsTheWindowInSight)
+{
+    const QRect screen(0, 0, 1280, 800);
+    const QSize alert(400, 150);
+    const struct {
+        QRect window;
+        QPoint expected;
+    } cases[] = {
+        {{440, 300, 400, 120}, {439, 432}}, // room below
+        {{440, 600, 400, 120}, {439, 438}}, // at the bottom: above
+        {{300, 100, 400, 650}, {712, 349}}, // tall: to the right
+    };
+    for (const auto& c : cases) {
+        const QPoint at = alertPositionBeside(c.window, alert, screen);
+        EXPECT_EQ(at, c.expected) << c.window.y();
+        EXPECT_FALSE(QRect(at, alert).intersects(c.window)) << c.window.y();
+    }
 }
 
 TEST_F(ExpansionTest, TheOpenMenuItemSendsOpenArchive)

@@ -96,6 +96,11 @@ QProcessEnvironment Sandbox::environment(Display display) const
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+    if (mWithoutRuntimeDir) {
+        environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        QDir().mkpath(root() + QStringLiteral("/tmp"));
+        environment.insert(QStringLiteral("TMPDIR"), root() + QStringLiteral("/tmp"));
+    }
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), root() + QStringLiteral("/cache"));
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
         mBusAddress.isEmpty() ? QStringLiteral("unix:path=") + root() + QStringLiteral("/no-session-bus") : mBusAddress);

@@ -55,6 +55,9 @@ public:
     // The session bus the runs talk to; by default one that does not exist, so that nothing
     // reaches the desktop's real file manager.
     void setSessionBus(const QString& address) { mBusAddress = address; }
+    // A session without a runtime folder (a root shell, a container); the temporary folder,
+    // where the fallbacks then go, stays inside the sandbox.
+    void setWithoutRuntimeDir() { mWithoutRuntimeDir = true; }
 
     QProcessEnvironment environment(Display display) const;
     // Runs quendle with standard input from /dev/null; kills it after timeoutMs.
@@ -63,6 +66,7 @@ public:
 private:
     QTemporaryDir mRoot;
     QString mBusAddress;
+    bool mWithoutRuntimeDir = false;
 };
 
 QString quendleBinary();

@@ -1,0 +1,77 @@
+// The command line as a user types it: options, archive paths, and what the terminal shows.
+#include "e2e/EndToEnd.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace quendle::e2e;
+
+namespace {
+
+struct CommandLineCase {
+    const char* name;
+    QStringList arguments;
+    int exitCode;
+    QString out; // contained in standard output
+    QString err; // contained in standard error, exactly once (empty: nothing at all there)
+};
+
+void PrintTo(const CommandLineCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class CommandLine : public testing::TestWithParam<CommandLineCase> { };
+
+TEST_P(CommandLine, AnswersWithoutOpeningAnything)
+{
+    const CommandLineCase& c = GetParam();
+    Sandbox box;
+    ASSERT_TRUE(box.isValid());
+    const QuendleRun run = box.runQuendle(c.arguments, Display::None, 60000);
+    ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
+    EXPECT_EQ(run.exitCode, c.exitCode) << qPrintable(run.describe());
+    EXPECT_TRUE(run.out.contains(c.out)) << qPrintable(run.describe());
+    if (!c.err.isEmpty())
+        EXPECT_EQ(run.err.count(c.err), 1) << qPrintable(run.describe());
+    else
+        EXPECT_EQ(run.err, QString()) << qPrintable(run.describe());
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, CommandLine,
+    testing::Values(
+        CommandLineCase {"Help", {QStringLiteral("--help")}, 0, QStringLiteral("--version"), {}},
+        CommandLineCase {"Version", {QStringLiteral("--version")}, 0,
+            QStringLiteral("quendle " QUENDLE_E2E_VERSION "\n"), {}},
+        CommandLineCase {"UnknownOption", {QStringLiteral("--bogus")}, 64, {}, QStringLiteral("Unknown option 'bogus'")},
+        CommandLineCase {"MissingArchive", {QStringLiteral("gone.zip")}, 2, {},
+            QStringLiteral("quendle: cannot open \"gone.zip\": no such file or folder")},
+        CommandLineCase {"MissingAfterDoubleDash", {QStringLiteral("--"), QStringLiteral("--help")}, 2, {},
+            QStringLiteral("\"--help\"")}),
+    [](const testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.name); });
+
+// An archive named like an option, after "--", in a session without a runtime folder: it is
+// expanded, and Qt's note about the missing runtime folder stays off the terminal.
+TEST(CommandLineArchive, ANameLikeAnOptionExpandsAfterDoubleDashWithoutRuntimeFolder)
+{
+    Sandbox box;
+    ASSERT_TRUE(box.isValid());
+    box.setWithoutRuntimeDir();
+    box.writePreferencesBeside();
+    const QString source = box.work() + QStringLiteral("/source");
+    writeTree(source, {{QStringLiteral("album/one.txt"), "one\n"}});
+    QString log;
+    ASSERT_TRUE(buildArchive({"zip"}, box.work() + QStringLiteral("/album.zip"), source, {QStringLiteral("album")}, &log))
+        << qPrintable(log);
+    ASSERT_TRUE(QFile::rename(box.work() + QStringLiteral("/album.zip"), box.work() + QStringLiteral("/--help")));
+
+    const QuendleRun run = box.runQuendle({QStringLiteral("--"), QStringLiteral("--help")}, Display::None, 60000);
+    ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.describe());
+    EXPECT_TRUE(QFileInfo::exists(box.work() + QStringLiteral("/album/one.txt"))) << qPrintable(run.describe());
+    EXPECT_FALSE(run.err.contains(QStringLiteral("XDG_RUNTIME_DIR"))) << qPrintable(run.describe());
+}
+
+} // namespace
