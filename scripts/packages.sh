@@ -7,9 +7,9 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest
 run_packages=(7zip unar)
 # What the tests run besides Quendle: a private session bus, gio with the gvfs module that gives
 # it trash:// (the desktop's view of the Trash), Python for the archive makers, the compressors
-# of the compressed tars, and the desktop entry's validator.
+# of the compressed tars, and the validators of the desktop entry and of the AppStream metadata.
 test_packages=(dbus dbus-bin dbus-daemon gvfs gvfs-daemons libglib2.0-bin python3 xz-utils bzip2 zstd
-               ncompress desktop-file-utils)
+               ncompress desktop-file-utils appstream)
 # Building the Debian package (dpkg-shlibdeps finds its dependencies, with file) and checking it.
 package_packages=(dpkg-dev file lintian appstream desktop-file-utils)
 # The fuzz targets: clang and its libFuzzer runtime.
