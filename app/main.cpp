@@ -97,7 +97,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("quendle"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quendle"));
     QApplication::setApplicationVersion(QStringLiteral(QUENDLE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("quendle"));
+    QApplication::setDesktopFileName(QStringLiteral("org.quendle.Quendle"));
     // Quitting when the last window closes is the delegate's decision (alerts don't count).
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -409,7 +409,8 @@ def main():
 
     bench = Bench(args)
     if any(v in ("bare+poll", "unpaced") for _, variants in plan for v in variants) and not bench.poll_driver:
-        sys.exit("no poll_driver in %s/bench (build the poll_driver target, or pass --poll-driver)" % args.build)
+        sys.exit("no poll_driver in %s/bench (configure with -DQUENDLE_BUILD_BENCHMARKS=ON and build the "
+                 "poll_driver target, or pass --poll-driver)" % args.build)
 
     archives = build_archives(sorted({name for (_, name), _ in plan}, key=list(ARCHIVES).index),
                               os.path.join(disk_work, "archives"), args)

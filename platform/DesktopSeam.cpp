@@ -65,12 +65,13 @@ std::string readLineFromTerminal(bool echo)
     if (restore) {
         termios quiet = saved;
         quiet.c_lflag &= ~tcflag_t(ECHO);
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+        // TCSANOW: what was typed ahead (a script answering on a terminal) is the answer.
+        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
     }
     std::string line;
     std::getline(std::cin, line);
     if (restore) {
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
         std::fputc('\n', stderr);
     }
     return line;

@@ -1,4 +1,7 @@
 # Desktop integration: the menu entry (which also lets the file manager offer Quendle for
-# archives) and the application icon, installed where freedesktop.org desktops look for them.
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/quendle.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# archives), the application icon, and the AppStream metadata that software centres read,
+# installed where freedesktop.org desktops look for them. The entry and the metadata share
+# one id.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/org.quendle.Quendle.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/quendle.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/org.quendle.Quendle.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

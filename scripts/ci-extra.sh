@@ -12,18 +12,10 @@ parts=("$@")
 ((${#parts[@]})) || parts=(asan tsan fuzz)
 fuzz_seconds=${QUENDLE_FUZZ_SECONDS:-60}
 
+source scripts/packages.sh
 # The fuzz targets need clang and its libFuzzer runtime, which the set-up script does not install.
 if [[ " ${parts[*]} " == *" fuzz "* ]]; then
-  missing=()
-  for p in clang-14 libclang-rt-14-dev; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  fi
+  install_missing "${fuzz_packages[@]}"
 fi
 
 section() {

@@ -59,6 +59,9 @@ def main():
 
     driver = os.path.join(arguments.build, "bin", "listing_memory")
     tool = os.path.join(arguments.build, "share", "quendle", ".utility", "7z")
+    if not os.path.exists(driver):
+        sys.exit("no listing_memory at %s (configure with -DQUENDLE_BUILD_BENCHMARKS=ON, then build the "
+                 "listing_memory target)" % driver)
     with tempfile.TemporaryDirectory() as folder:
         archive = arguments.archive or make_archive(folder, arguments.entries)
         text = listing_size(tool, archive)

@@ -4,10 +4,16 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// The desktop entry and the AppStream metadata share one id.
+const QString kId = QStringLiteral("org.quendle.Quendle");
+const QString kDesktopFile = kId + QStringLiteral(".desktop");
+const QString kMetainfoFile = kId + QStringLiteral(".metainfo.xml");
 
 QString sourceFile(const QString& name)
 {
@@ -17,7 +23,7 @@ QString sourceFile(const QString& name)
 // The "[Desktop Entry]" group as key → value.
 QHash<QString, QString> desktopEntry()
 {
-    QFile file(sourceFile(QStringLiteral("quendle.desktop")));
+    QFile file(sourceFile(kDesktopFile));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
     QHash<QString, QString> entry;
     bool inGroup = false;
@@ -63,16 +69,60 @@ INSTANTIATE_TEST_SUITE_P(OpenPanelTypes, DesktopEntryMimeTest,
     ::testing::Values("zip", "7z", "rar", "tar", "xar", "sit", "tgz", "bz", "bz2", "tbz", "tbz2", "tb2", "gz"),
     [](const auto& info) { return std::string(info.param); });
 
-TEST(DesktopEntry, PassesTheDesktopsOwnValidator)
+// What software centres read: the entry it launches, and the same archive types.
+TEST(DesktopEntry, MetainfoNamesTheEntryAndItsTypes)
 {
-    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    QFile file(sourceFile(kMetainfoFile));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString id;
+    QString launchable;
+    QStringList mediaTypes;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"id")
+            id = xml.readElementText();
+        else if (xml.name() == u"launchable")
+            launchable = xml.readElementText();
+        else if (xml.name() == u"mediatype")
+            mediaTypes.append(xml.readElementText());
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(id, kId);
+    EXPECT_EQ(launchable, kDesktopFile);
+    EXPECT_EQ(mediaTypes, desktopEntry().value(QStringLiteral("MimeType")).split(u';', Qt::SkipEmptyParts));
+}
+
+// The desktop's own validators, each on its file (skipped where the validator is not installed).
+struct Validator {
+    const char* program;
+    QStringList arguments;
+    QString file;
+};
+
+void PrintTo(const Validator& validator, std::ostream* out)
+{
+    *out << validator.program;
+}
+
+class DesktopValidatorTest : public ::testing::TestWithParam<Validator> { };
+
+TEST_P(DesktopValidatorTest, PassesTheDesktopsOwnValidator)
+{
+    const QString validator = QStandardPaths::findExecutable(QString::fromLatin1(GetParam().program));
     if (validator.isEmpty())
-        GTEST_SKIP() << "desktop-file-validate is not installed";
+        GTEST_SKIP() << GetParam().program << " is not installed";
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(validator, {sourceFile(QStringLiteral("quendle.desktop"))});
-    ASSERT_TRUE(process.waitForFinished());
+    process.start(validator, GetParam().arguments + QStringList {sourceFile(GetParam().file)});
+    ASSERT_TRUE(process.waitForFinished(60000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAll().toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, DesktopValidatorTest,
+    ::testing::Values(Validator {"desktop-file-validate", {}, kDesktopFile},
+        Validator {"appstreamcli", {QStringLiteral("validate"), QStringLiteral("--no-net")}, kMetainfoFile}),
+    [](const auto& info) { return info.index == 0 ? std::string("DesktopEntry") : std::string("Metainfo"); });
 
 } // namespace

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# CI: builds the Debian package with the README's command, checks it with lintian and by its
+# contents, then unpacks it into a scratch root and expands the sample with the quendle found
+# there (its resources found from its own location, as when installed).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+source scripts/packages.sh
+install_missing "${build_packages[@]}" "${run_packages[@]}" "${package_packages[@]}"
+
+rm -f build-package/quendle_*.deb
+cmake --workflow --preset package
+debs=(build-package/quendle_*_amd64.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "package-check: expected one quendle_VERSION_amd64.deb, found: ${debs[*]}" >&2; exit 1; }
+deb=${debs[0]}
+echo "== $deb"
+
+# Warnings fail too: the package is clean today and should stay so.
+lintian --fail-on error,warning "$deb"
+
+contents=$(dpkg-deb --contents "$deb" | awk '{print $6}')
+missing=0
+for path in ./usr/bin/quendle ./usr/share/quendle/.utility/7z ./usr/libexec/quendle/7z ./usr/share/quendle/bg.png \
+            ./usr/share/quendle/quendle.svg ./usr/share/applications/org.quendle.Quendle.desktop \
+            ./usr/share/icons/hicolor/scalable/apps/quendle.svg ./usr/share/metainfo/org.quendle.Quendle.metainfo.xml \
+            ./usr/share/man/man1/quendle.1.gz ./usr/share/doc/quendle/copyright ./usr/share/doc/quendle/changelog.gz; do
+  grep -qxF "$path" <<<"$contents" || { echo "package-check: $path is not in the package" >&2; missing=1; }
+done
+((missing == 0))
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+dpkg -x "$deb" "$scratch/root"
+mkdir -p "$scratch/home" "$scratch/config" "$scratch/data" "$scratch/cache" "$scratch/runtime" "$scratch/work"
+chmod 700 "$scratch/runtime"
+cp samples/sample.zip "$scratch/work/"
+# Nothing of the build tree or of this user: a fresh user of the unpacked package.
+env -u QUENDLE_RESOURCE_PATH -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen HOME="$scratch/home" \
+  XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" XDG_CACHE_HOME="$scratch/cache" \
+  XDG_RUNTIME_DIR="$scratch/runtime" "$scratch/root/usr/bin/quendle" "$scratch/work/sample.zip" </dev/null
+for file in sample/README.txt sample/docs/notes.txt; do
+  [ -s "$scratch/work/$file" ] || { echo "package-check: the unpacked quendle did not expand $file" >&2; exit 1; }
+done
+echo "package-check: $deb is clean, holds its files, and its quendle expanded the sample"

@@ -1,0 +1,31 @@
+# The Debian 12 packages Quendle's scripts install, in one list by purpose. Sourced by
+# scripts/setup.sh, scripts/ci-extra.sh and scripts/package-check.sh; not run on its own.
+
+# To build the program and the tests.
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev)
+# What Quendle runs: 7-Zip behind the adapter, lsar/unar for RAR and StuffIt, and Qt's SVG
+# image plugin for the window icon.
+run_packages=(7zip unar libqt6svg6)
+# What the tests run besides Quendle: a private session bus, gio with the gvfs module that gives
+# it trash:// (the desktop's view of the Trash), Python for the archive makers, the compressors
+# of the compressed tars, and the validators of the desktop entry and of the AppStream metadata.
+test_packages=(dbus dbus-bin dbus-daemon gvfs gvfs-daemons libglib2.0-bin python3 xz-utils bzip2 zstd
+               ncompress desktop-file-utils appstream)
+# Building the Debian package (dpkg-shlibdeps finds its dependencies, with file) and checking it.
+package_packages=(dpkg-dev file lintian appstream desktop-file-utils)
+# The fuzz targets: clang and its libFuzzer runtime.
+fuzz_packages=(clang-14 libclang-rt-14-dev)
+
+# install_missing PACKAGE...: installs those that are not installed yet, as root or through sudo.
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  ((${#missing[@]})) || return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
