@@ -170,8 +170,9 @@ TEST_F(ExpansionTest, AtItsMinimumSizeTheMainWindowSqueezesNothing)
     window->resize(window->minimumSize());
     window->layout()->activate();
     for (QWidget* widget : window->findChildren<QWidget*>()) {
-        if (widget->isVisible() && !widget->isWindow() && widget->layout() == nullptr)
+        if (widget->isVisible() && !widget->isWindow() && widget->layout() == nullptr) {
             EXPECT_GE(widget->height(), widget->minimumSizeHint().height()) << widget->objectName().toStdString();
+        }
     }
     auto* folder = window->findChild<PathControl*>(QStringLiteral("mCustomFolder"));
     EXPECT_GE(folder->height(), folder->sizeHint().height());

@@ -426,8 +426,9 @@ TEST_P(FailureTest, SaysWhyThenQuitsWithStatusTwo)
     EXPECT_FALSE(informative.contains(QLatin1String("exited with status"))) << "7-Zip's reason is lost\n"
                                                                             << qPrintable(run.describe());
     EXPECT_LE(informative.count(archive), 1) << "the path is repeated\n" << qPrintable(run.describe());
-    if (GetParam() == Broken::TruncatedZip)
+    if (GetParam() == Broken::TruncatedZip) {
         EXPECT_TRUE(informative.contains(QLatin1String("Unexpected end of archive"))) << qPrintable(run.describe());
+    }
     EXPECT_EQ(alert.last(), QStringLiteral("(no display and no terminal: answered \"OK\")"));
     EXPECT_TRUE(QFileInfo::exists(archive));
 }

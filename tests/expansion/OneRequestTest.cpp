@@ -83,8 +83,9 @@ esac
     EXPECT_EQ(QFileInfo::exists(work() + QStringLiteral("/b/x.txt")), c.newcomerTaken);
     EXPECT_EQ(seam.terminateCount, 1);
     EXPECT_TRUE(QFileInfo::exists(first));
-    if (c.moment == Moment::ReplacePrompt || c.moment == Moment::Run)
+    if (c.moment == Moment::ReplacePrompt || c.moment == Moment::Run) {
         EXPECT_EQ(readFile(work() + QStringLiteral("/a/x.txt")).trimmed(), QByteArray("new"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Moments, ArrivalTest,

@@ -460,7 +460,7 @@ struct SignCase {
     bool sign;
     // What reaches standard error: 7-Zip's complaint about an archive it could not open
     // without a password is not for the terminal, the listing's sign tells it.
-    QByteArray relayedErr;
+    QByteArray relayedErr = {};
     const char* password = nullptr;
 };
 
