@@ -46,18 +46,8 @@ void QuendleAppDelegate::initialize(UserDefaults& defaults)
     defaults.registerDefaults(registeredDefaults());
 }
 
-void QuendleAppDelegate::loadMainInterface()
+void QuendleAppDelegate::loadMainInterface(bool mainWindowNow)
 {
-    auto* mainWindow = new QMainWindow;
-    mMainUi = std::make_unique<Ui::MainWindow>();
-    mMainUi->setupUi(mainWindow);
-    m_mMainWindow = mainWindow;
-    mIsUsedCustomFolder = mMainUi->mIsUsedCustomFolder;
-    mIsUSedRevealInFinder = mMainUi->mIsUSedRevealInFinder;
-    mActionAfterExpanding = mMainUi->mActionAfterExpanding;
-    mCustomFolder = mMainUi->mCustomFolder;
-    mBottomText = mMainUi->mBottomText;
-
     mPasswordWindow = new QDialog;
     mPasswordUi = std::make_unique<Ui::PasswordWindow>();
     mPasswordUi->setupUi(mPasswordWindow);
@@ -73,7 +63,31 @@ void QuendleAppDelegate::loadMainInterface()
     progressIndicator = mDownloadUi->progressIndicator;
     progressField = mDownloadUi->progressField;
 
-    // Actions of the interface.
+    connect(mOkButtonPasswordWindow, &QPushButton::clicked, this,
+        [this] { clickOnButtonPasswordWindow(mOkButtonPasswordWindow); });
+    connect(mCnlButtonPasswordWindow, &QPushButton::clicked, this,
+        [this] { clickOnButtonPasswordWindow(mCnlButtonPasswordWindow); });
+    // The application quits when its last window closes; alerts don't count as windows.
+    mPasswordWindow->installEventFilter(this);
+
+    mMainWindowDeferred = !mainWindowNow;
+    if (mainWindowNow)
+        buildMainWindow();
+    awakeFromNib();
+}
+
+void QuendleAppDelegate::buildMainWindow()
+{
+    auto* mainWindow = new QMainWindow;
+    mMainUi = std::make_unique<Ui::MainWindow>();
+    mMainUi->setupUi(mainWindow);
+    m_mMainWindow = mainWindow;
+    mIsUsedCustomFolder = mMainUi->mIsUsedCustomFolder;
+    mIsUSedRevealInFinder = mMainUi->mIsUSedRevealInFinder;
+    mActionAfterExpanding = mMainUi->mActionAfterExpanding;
+    mCustomFolder = mMainUi->mCustomFolder;
+    mBottomText = mMainUi->mBottomText;
+
     connect(mMainUi->actionOpen, &QAction::triggered, this, &QuendleAppDelegate::openArchive);
     connect(mMainUi->actionQuit, &QAction::triggered, this, [this] { mSeam.terminate(); });
     connect(mMainUi->homePageButton, &QPushButton::clicked, this, &QuendleAppDelegate::gotoHomePage);
@@ -82,24 +96,25 @@ void QuendleAppDelegate::loadMainInterface()
     connect(mIsUsedCustomFolder, &QCheckBox::clicked, this, &QuendleAppDelegate::changePreferences);
     connect(mIsUSedRevealInFinder, &QCheckBox::clicked, this, &QuendleAppDelegate::changePreferences);
     connect(mActionAfterExpanding, &QComboBox::activated, this, &QuendleAppDelegate::changePreferences);
-    connect(mOkButtonPasswordWindow, &QPushButton::clicked, this,
-        [this] { clickOnButtonPasswordWindow(mOkButtonPasswordWindow); });
-    connect(mCnlButtonPasswordWindow, &QPushButton::clicked, this,
-        [this] { clickOnButtonPasswordWindow(mCnlButtonPasswordWindow); });
-
-    // The application quits when its last window closes; alerts don't count as windows.
     m_mMainWindow->installEventFilter(this);
-    mPasswordWindow->installEventFilter(this);
 
-    awakeFromNib();
+    centerOnScreen(m_mMainWindow);
+    setContentBorderThickness(m_mMainWindow, 30);
+    loadPreferenceControls();
+}
+
+QMainWindow* QuendleAppDelegate::mMainWindow()
+{
+    if (!m_mMainWindow && mMainWindowDeferred) {
+        mMainWindowDeferred = false;
+        buildMainWindow();
+    }
+    return m_mMainWindow;
 }
 
 void QuendleAppDelegate::awakeFromNib()
 {
     isOpenfromFinder = false;
-    centerOnScreen(m_mMainWindow);
-    setContentBorderThickness(m_mMainWindow, 30);
-    loadPreferenceControls();
     mOkButtonPasswordWindow->setDefault(true);
 }
 
@@ -107,9 +122,10 @@ void QuendleAppDelegate::applicationDidFinishLaunching()
 {
     if (isOpenfromFinder)
         return;
-    m_mMainWindow->show();
-    m_mMainWindow->raise();
-    m_mMainWindow->activateWindow();
+    QMainWindow* window = mMainWindow();
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void QuendleAppDelegate::applicationOpenFiles(const QStringList& paths)

@@ -2,6 +2,7 @@
 #include "app/QuendleAppDelegate.h"
 #include "app/SingleInstance.h"
 #include "platform/DesktopSeam.h"
+#include "platform/StartupTrace.h"
 #include "prefs/UserDefaults.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ void quietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
 
 int main(int argc, char** argv)
 {
+    quendle::traceStep("main");
     chooseOffscreenWithoutDisplay();
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
         gDefaultHandler = qInstallMessageHandler(quietOffscreenNotes);
@@ -59,7 +61,8 @@ int main(int argc, char** argv)
     quendle::QuendleAppDelegate::initialize(defaults);
     quendle::DesktopSeam seam;
     quendle::QuendleAppDelegate delegate(seam, defaults);
-    delegate.loadMainInterface();
+    delegate.loadMainInterface(files.isEmpty());
+    quendle::traceStep("main interface");
     QObject::connect(&instance, &quendle::SingleInstance::filesReceived, &delegate, [&delegate](const QStringList& handed) {
         if (!handed.isEmpty()) {
             delegate.applicationOpenFiles(handed);
@@ -76,5 +79,7 @@ int main(int argc, char** argv)
     if (!files.isEmpty())
         delegate.applicationOpenFiles(files);
     delegate.applicationDidFinishLaunching();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    quendle::traceStep("end");
+    return status;
 }

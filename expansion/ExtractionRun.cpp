@@ -6,6 +6,7 @@
 #include "expansion/ProgressCounter.h"
 #include "platform/Paths.h"
 #include "platform/Seam.h"
+#include "platform/StartupTrace.h"
 #include "prefs/UserDefaults.h"
 #include "progress/ExtractingProgressWindow.h"
 #include "trash/FileManager.h"
@@ -45,6 +46,7 @@ bool QuendleAppDelegate::startExtractionRun(int timerIntervalMs, bool showWindow
     setMExtractTimer(timer);
 
     mWaiter = std::thread([this, task = searchTask.get()] { waitInNewThread(task); });
+    traceStep("extraction started");
     return true;
 }
 
@@ -93,11 +95,13 @@ void QuendleAppDelegate::waitInNewThread(TaskWrapper* task)
 {
     // The waiter only waits; everything that follows happens on the main thread.
     const int status = task->waitUntilExit();
+    traceStep("archiver exited");
     QMetaObject::invokeMethod(this, [this, status] { completeExpansion(status); }, Qt::QueuedConnection);
 }
 
 void QuendleAppDelegate::completeExpansion(int exitStatus)
 {
+    traceStep("completion steps");
     if (mWaiter.joinable())
         mWaiter.join();
     // Whichever came first, the end of the output or the exit, the rest of the output is
@@ -126,6 +130,7 @@ void QuendleAppDelegate::completeExpansion(int exitStatus)
     }
     setMExtractTimer(nullptr);
     mExtractProgressWindow->close();
+    traceStep("last poll, window closed");
     mSeam.terminate();
     emit expansionCompleted();
 }

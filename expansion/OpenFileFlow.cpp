@@ -5,6 +5,7 @@
 #include "expansion/Planning.h"
 #include "platform/Paths.h"
 #include "platform/Seam.h"
+#include "platform/StartupTrace.h"
 #include "prefs/UserDefaults.h"
 #include "progress/ExtractingProgressWindow.h"
 #include "trash/FileManager.h"
@@ -35,7 +36,9 @@ bool QuendleAppDelegate::applicationOpenFile(const QString& path)
 
     // 3, 4. Taken; list it.
     isOpenfromFinder = true;
+    traceStep("password window prepared");
     const ListingRun opening = listArchive(toolPath(), path, std::nullopt);
+    traceStep("opening listing");
     if (!opening.started) {
         // Nothing can be listed or extracted: say so before anything is planned or replaced.
         mCustomFolderCase = intValue(mDefaults.stringForKey(keys::IsUsedCustomFolder)) != 0;
@@ -69,6 +72,7 @@ bool QuendleAppDelegate::applicationOpenFile(const QString& path)
     // 10. Extract.
     mExtractProgressWindow->setMaxValue(double(mAmountFilesInArchive));
     mExtractProgressWindow->showWindow();
+    traceStep("planned, progress window shown");
     if (!startExtractionRun(50, true))
         reportToolCannotStart(searchTask->launchError());
     return true;
