@@ -9,6 +9,7 @@ Builds its archives with 7-Zip in a work folder, then, in one run, times:
   unpaced    the same, beside poll_driver --every-tick (a full walk on every tick; --unpaced)
   quendle    build/bin/quendle ARCHIVE: listing, planning, extraction, polling, quit; offscreen,
              custom folder OUT, IsRevealInFinder=0 (no file manager), a fresh HOME/XDG per run
+  baseline   quendle as above, from another build (--baseline DIR): before and after in one run
   list       7zz l -slt ARCHIVE alone (what the opening listing would cost with 7-Zip)
   aunpack    aunpack -X OUT ARCHIVE (Debian's atool), when installed: a command-line peer
 
@@ -255,6 +256,7 @@ class Bench:
             sys.exit("no quendle at %s (build the quendle target, or pass --build)" % self.quendle)
         self.poll_driver = args.poll_driver or self.find_poll_driver()
         self.aunpack = shutil.which("aunpack")
+        self.baseline = os.path.join(os.path.abspath(args.baseline), "bin", "quendle") if args.baseline else None
         self.results = {}
 
     def find_poll_driver(self):
@@ -310,7 +312,8 @@ class Bench:
             record["driver"] = line
         else:
             env = self.quendle_environment(work, out, run_id)
-            seconds, status, peak, _ = timed([self.quendle, archive], env=env,
+            program = self.baseline if variant == "baseline" else self.quendle
+            seconds, status, peak, _ = timed([program, archive], env=env,
                                              log_path=os.path.join(work, "quendle.log"))
             record["peak_kb"] = peak
         found = count_entries(out)
@@ -341,7 +344,7 @@ def median_seconds(records):
 
 def report(bench, plan):
     titles = {"list": "7zz l -slt", "bare+poll": "bare+poll (ratio)", "unpaced": "unpaced poll (ratio)",
-              "quendle": "quendle (ratio)", "aunpack": "aunpack (ratio)"}
+              "baseline": "baseline quendle (ratio)", "quendle": "quendle (ratio)", "aunpack": "aunpack (ratio)"}
     # Only the variants some cell was measured with get a column.
     variants_shown = [v for v in titles if any(v in bench.results[key] for key, _ in plan)]
     header = ["file system", "archive", "bare 7zz x"] + [titles[v] for v in variants_shown] + ["quendle peak RSS", "targets"]
@@ -409,6 +412,7 @@ def main():
                         help="the big file's bytes: random (extracting is a copy) or mildly compressible text")
     parser.add_argument("--small-files", type=int, default=20000)
     parser.add_argument("--tiny-files", type=int, default=200000)
+    parser.add_argument("--baseline", help="another build folder whose quendle is timed beside this one's")
     parser.add_argument("--keep", action="store_true", help="keep the tmpfs copy of the archives")
     args = parser.parse_args()
     args.build = os.path.abspath(args.build)
@@ -430,7 +434,8 @@ def main():
     if args.mode in ("expand", "all"):
         for name in wanted:
             cells.setdefault(("tmpfs" if args.tmpfs else "disk", name), ["bare"]).extend(
-                ["list", "quendle"] + (["aunpack"] if bench_has_aunpack else []))
+                ["list"] + (["baseline"] if args.baseline else []) + ["quendle"]
+                + (["aunpack"] if bench_has_aunpack else []))
     if args.mode in ("poll", "all"):
         for file_system in ("disk", "tmpfs"):
             for name in wanted:
@@ -439,7 +444,7 @@ def main():
                     for variant in (["bare+poll"] + (["unpaced"] if args.unpaced else []) + ["quendle"]):
                         if variant not in variants:
                             variants.append(variant)
-    order = {"bare": 0, "list": 1, "bare+poll": 2, "unpaced": 3, "quendle": 4, "aunpack": 5}
+    order = {"bare": 0, "list": 1, "bare+poll": 2, "unpaced": 3, "baseline": 4, "quendle": 5, "aunpack": 6}
     plan = sorted(((key, sorted(v, key=order.get)) for key, v in cells.items()),
                   key=lambda item: (item[0][0] != "disk", list(ARCHIVES).index(item[0][1])))
 
