@@ -302,8 +302,6 @@ std::optional<ZipDirectory> ZipDirectory::read(const ReadAt& readAt, std::uint64
                 return std::nullopt;
         }
         entry.encrypted = (flags & kFlagEncrypted) != 0;
-        entry.size = size;
-        entry.packedSize = packed;
         zip.mEntries.push_back(entry);
         at += recordSize;
     }
@@ -347,10 +345,7 @@ void ZipDirectory::print(std::string_view archivePath, const std::function<void(
     for (const Entry& entry : mEntries) {
         out += "Path = ";
         out += entry.path;
-        out += entry.folder ? "\nFolder = +\nSize = " : "\nFolder = -\nSize = ";
-        appendNumber(out, entry.size);
-        out += "\nPacked Size = ";
-        appendNumber(out, entry.packedSize);
+        out += entry.folder ? "\nFolder = +" : "\nFolder = -";
         out += entry.encrypted ? "\nEncrypted = +\n\n" : "\nEncrypted = -\n\n";
         if (out.size() >= kChunk) {
             write(out);

@@ -28,8 +28,6 @@ public:
         std::string_view path; // as 7-Zip shows it: one trailing "/" of a folder removed
         bool folder = false;
         bool encrypted = false;
-        std::uint64_t size = 0;
-        std::uint64_t packedSize = 0;
     };
 
     // The directory of the file of fileSize bytes, or none when 7-Zip must list it.
@@ -41,7 +39,8 @@ public:
     static bool printablePath(std::string_view archivePath);
 
     // The listing in 7-Zip's technical layout (preamble, the archive's record, one record per
-    // entry), handed out in chunks.
+    // entry), handed out in chunks. Entries show only what Quendle reads (path, folder sign,
+    // encryption sign): a big archive's listing is half as long as 7-Zip's would be.
     void print(std::string_view archivePath, const std::function<void(std::string_view)>& write) const;
 
 private:
