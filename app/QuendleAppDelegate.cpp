@@ -47,18 +47,8 @@ void QuendleAppDelegate::initialize(UserDefaults& defaults)
     defaults.registerDefaults(registeredDefaults());
 }
 
-void QuendleAppDelegate::loadMainInterface()
+void QuendleAppDelegate::loadMainInterface(bool mainWindowNow)
 {
-    auto* mainWindow = new QMainWindow;
-    mMainUi = std::make_unique<Ui::MainWindow>();
-    mMainUi->setupUi(mainWindow);
-    m_mMainWindow = mainWindow;
-    mIsUsedCustomFolder = mMainUi->mIsUsedCustomFolder;
-    mIsUSedRevealInFinder = mMainUi->mIsUSedRevealInFinder;
-    mActionAfterExpanding = mMainUi->mActionAfterExpanding;
-    mCustomFolder = mMainUi->mCustomFolder;
-    mBottomText = mMainUi->mBottomText;
-
     mPasswordWindow = new QDialog;
     mPasswordUi = std::make_unique<Ui::PasswordWindow>();
     mPasswordUi->setupUi(mPasswordWindow);
@@ -79,7 +69,32 @@ void QuendleAppDelegate::loadMainInterface()
     progressIndicator = mDownloadUi->progressIndicator;
     progressField = mDownloadUi->progressField;
 
-    // Actions of the interface.
+    connect(mOkButtonPasswordWindow, &QPushButton::clicked, this,
+        [this] { clickOnButtonPasswordWindow(mOkButtonPasswordWindow); });
+    connect(mCnlButtonPasswordWindow, &QPushButton::clicked, this,
+        [this] { clickOnButtonPasswordWindow(mCnlButtonPasswordWindow); });
+    // The password window goes by many ways (its close button, Escape, a window manager's
+    // close): each ends the same.
+    connect(mPasswordWindow, &QDialog::rejected, this, &QuendleAppDelegate::passwordWindowClosed);
+
+    mMainWindowDeferred = !mainWindowNow;
+    if (mainWindowNow)
+        buildMainWindow();
+    awakeFromNib();
+}
+
+void QuendleAppDelegate::buildMainWindow()
+{
+    auto* mainWindow = new QMainWindow;
+    mMainUi = std::make_unique<Ui::MainWindow>();
+    mMainUi->setupUi(mainWindow);
+    m_mMainWindow = mainWindow;
+    mIsUsedCustomFolder = mMainUi->mIsUsedCustomFolder;
+    mIsUSedRevealInFinder = mMainUi->mIsUSedRevealInFinder;
+    mActionAfterExpanding = mMainUi->mActionAfterExpanding;
+    mCustomFolder = mMainUi->mCustomFolder;
+    mBottomText = mMainUi->mBottomText;
+
     connect(mMainUi->actionOpen, &QAction::triggered, this, &QuendleAppDelegate::openArchive);
     connect(mMainUi->actionQuit, &QAction::triggered, this, [this] { mSeam.terminate(); });
     connect(mMainUi->homePageButton, &QPushButton::clicked, this, &QuendleAppDelegate::gotoHomePage);
@@ -88,29 +103,29 @@ void QuendleAppDelegate::loadMainInterface()
     connect(mIsUsedCustomFolder, &QCheckBox::clicked, this, &QuendleAppDelegate::changePreferences);
     connect(mIsUSedRevealInFinder, &QCheckBox::clicked, this, &QuendleAppDelegate::changePreferences);
     connect(mActionAfterExpanding, &QComboBox::activated, this, &QuendleAppDelegate::changePreferences);
-    connect(mOkButtonPasswordWindow, &QPushButton::clicked, this,
-        [this] { clickOnButtonPasswordWindow(mOkButtonPasswordWindow); });
-    connect(mCnlButtonPasswordWindow, &QPushButton::clicked, this,
-        [this] { clickOnButtonPasswordWindow(mCnlButtonPasswordWindow); });
 
     // Files dropped on the main window arrive as files opened with the application do.
     acceptFileDrops(m_mMainWindow, [this](const QStringList& files) { applicationOpenFiles(files); });
-
-    // The application quits when its last window closes; alerts don't count as windows. The
-    // password window goes by many ways (its close button, Escape, a window manager's close):
-    // each ends the same.
+    // The application quits when its last window closes; alerts don't count as windows.
     m_mMainWindow->installEventFilter(this);
-    connect(mPasswordWindow, &QDialog::rejected, this, &QuendleAppDelegate::passwordWindowClosed);
 
-    awakeFromNib();
+    centerOnScreen(m_mMainWindow);
+    setContentBorderThickness(m_mMainWindow, 30);
+    loadPreferenceControls();
+}
+
+QMainWindow* QuendleAppDelegate::mMainWindow()
+{
+    if (!m_mMainWindow && mMainWindowDeferred) {
+        mMainWindowDeferred = false;
+        buildMainWindow();
+    }
+    return m_mMainWindow;
 }
 
 void QuendleAppDelegate::awakeFromNib()
 {
     isOpenfromFinder = false;
-    centerOnScreen(m_mMainWindow);
-    setContentBorderThickness(m_mMainWindow, 30);
-    loadPreferenceControls();
     mOkButtonPasswordWindow->setDefault(true);
 }
 
@@ -118,9 +133,10 @@ void QuendleAppDelegate::applicationDidFinishLaunching()
 {
     if (isOpenfromFinder)
         return;
-    m_mMainWindow->show();
-    m_mMainWindow->raise();
-    m_mMainWindow->activateWindow();
+    QMainWindow* window = mMainWindow();
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void QuendleAppDelegate::applicationOpenFiles(const QStringList& paths)

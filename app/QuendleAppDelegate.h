@@ -60,7 +60,9 @@ public:
 
     // Builds the main interface (main window, password window, download panel), connects
     // the outlets and actions, then runs awakeFromNib.
-    void loadMainInterface();
+    // mainWindowNow false: the main window, which a launch with files never shows, is built
+    // only when something asks for it (mMainWindow()).
+    void loadMainInterface(bool mainWindowNow = true);
     void awakeFromNib();
 
     // Application delegate.
@@ -82,7 +84,7 @@ public:
     void setMExtractTimer(QTimer* timer) { m_mExtractTimer = timer; }
     QString whatToShow() const { return m_whatToShow; }
     void setWhatToShow(const QString& path) { m_whatToShow = path; }
-    QMainWindow* mMainWindow() const { return m_mMainWindow; }
+    QMainWindow* mMainWindow();
     void setMMainWindow(QMainWindow* window) { m_mMainWindow = window; }
 
     // Read-only views for the tests and for the shell.
@@ -130,6 +132,7 @@ signals:
     void expansionCompleted();
 
 private:
+    void buildMainWindow();
     // Expansion (expansion/).
     enum class PlanOutcome { Done, RequestEnded, ApplicationEnded };
     PlanOutcome planDestination(const QString& archivePath, const ArchiveListing& listing);
@@ -157,6 +160,7 @@ private:
     std::unique_ptr<Ui::DownloadPanel> mDownloadUi;
 
     // Outlets.
+    bool mMainWindowDeferred = false;
     QMainWindow* m_mMainWindow = nullptr;
     QCheckBox* mIsUsedCustomFolder = nullptr;
     QCheckBox* mIsUSedRevealInFinder = nullptr;

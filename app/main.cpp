@@ -3,6 +3,7 @@
 #include "app/SingleInstance.h"
 #include "platform/DesktopSeam.h"
 #include "platform/Paths.h"
+#include "platform/StartupTrace.h"
 #include "prefs/UserDefaults.h"
 
 #include <QApplication>
@@ -90,6 +91,7 @@ QStringList archivesFromCommandLine()
 
 int main(int argc, char** argv)
 {
+    quendle::traceStep("main");
     chooseOffscreenWithoutDisplay();
     gOffscreen = qgetenv("QT_QPA_PLATFORM") == "offscreen";
     gDefaultHandler = qInstallMessageHandler(quietNotes);
@@ -117,7 +119,8 @@ int main(int argc, char** argv)
     quendle::QuendleAppDelegate::initialize(defaults);
     quendle::DesktopSeam seam;
     quendle::QuendleAppDelegate delegate(seam, defaults);
-    delegate.loadMainInterface();
+    delegate.loadMainInterface(files.isEmpty());
+    quendle::traceStep("main interface");
     QObject::connect(&instance, &quendle::SingleInstance::filesReceived, &delegate, [&delegate](const QStringList& handed) {
         if (!handed.isEmpty()) {
             delegate.applicationOpenFiles(handed);
@@ -134,5 +137,7 @@ int main(int argc, char** argv)
     if (!files.isEmpty())
         delegate.applicationOpenFiles(files);
     delegate.applicationDidFinishLaunching();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    quendle::traceStep("end");
+    return status;
 }

@@ -9,14 +9,18 @@ Builds its archives with 7-Zip in a work folder, then, in one run, times:
   unpaced    the same, beside poll_driver --every-tick (a full walk on every tick; --unpaced)
   quendle    build/bin/quendle ARCHIVE: listing, planning, extraction, polling, quit; offscreen,
              custom folder OUT, IsRevealInFinder=0 (no file manager), a fresh HOME/XDG per run
+  baseline   quendle as above, from another build (--baseline DIR): before and after in one run
+  list       7zz l -slt ARCHIVE alone (what the opening listing would cost with 7-Zip)
+  aunpack    aunpack -X OUT ARCHIVE (Debian's atool), when installed: a command-line peer
 
 several runs each (interleaved, so that drift hits every variant alike), and prints the medians,
 their ratios to bare 7zz in the same run, and quendle's peak memory (its own VmHWM, sampled from
 /proc while it runs; 7-Zip's memory is not counted).
 
 Modes:
-  expand  the three archives (one 300 MB file; 20,000 small files in 200 folders; 200,000 tiny
-          files) on the work folder's file system (disk; --tmpfs for /dev/shm): bare, quendle
+  expand  the archives (60 files of 2 MB in all; one 300 MB file; 20,000 small files in 200
+          folders; 200,000 tiny files) on the work folder's file system (disk; --tmpfs for
+          /dev/shm): bare, list, quendle, aunpack
   poll    the 20,000- and 200,000-file archives on disk and on tmpfs: bare, bare+poll, quendle
   all     both (default)
 
@@ -43,6 +47,7 @@ REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 # name: (description, top-level item, target ratio)
 ARCHIVES = {
+    "small": ("60 files, 2 MB", "sixty", 1.15),
     "big": ("one 300 MB file", "big.bin", 1.05),
     "20k": ("20,000 small files in 200 folders", "small", 1.15),
     "200k": ("200,000 tiny files", "tiny", 1.15),
@@ -120,6 +125,20 @@ def fill_many(root, top, files, folders, size_for):
     return count + folders + 1  # files, folders and the top folder: the entries below OUT
 
 
+def fill_sixty(root):
+    """60 files in 3 folders, hex text of 40 to 100 kB each: about 2 MB zipped."""
+    count = 0
+    for f in range(3):
+        folder = os.path.join(root, "sixty", "d%d" % f)
+        os.makedirs(folder)
+        for i in range(20):
+            size = 40000 + (count * 7919) % 60000
+            with open(os.path.join(folder, "f%02d.txt" % i), "wb") as out:
+                out.write(os.urandom(size // 2 + 1).hex()[:size].encode())
+            count += 1
+    return count + 3 + 1
+
+
 def build_archives(names, folder, args):
     """Builds (or reuses) the named zip archives in folder; returns {name: (path, entries)}."""
     os.makedirs(folder, exist_ok=True)
@@ -129,7 +148,8 @@ def build_archives(names, folder, args):
         archive = os.path.join(folder, name + ("-text" if text else "") + ".zip")
         stamp = archive + ".json"
         parameters = {"big": {"big_mb": args.big_mb, "big_data": args.big_data},
-                      "20k": {"small": args.small_files}, "200k": {"tiny": args.tiny_files}}[name]
+                      "20k": {"small": args.small_files}, "200k": {"tiny": args.tiny_files},
+                      "small": {"sixty": 60}}[name]
         if os.path.exists(archive) and os.path.exists(stamp):
             with open(stamp) as f:
                 saved = json.load(f)
@@ -143,6 +163,8 @@ def build_archives(names, folder, args):
         started = time.perf_counter()
         if name == "big":
             entries = fill_big(source, args.big_mb, args.big_data)
+        elif name == "small":
+            entries = fill_sixty(source)
         elif name == "20k":
             entries = fill_many(source, "small", args.small_files, 200, lambda n: 200 + (n * 7919) % 3800)
         else:
@@ -233,6 +255,8 @@ class Bench:
         if not os.access(self.quendle, os.X_OK):
             sys.exit("no quendle at %s (build the quendle target, or pass --build)" % self.quendle)
         self.poll_driver = args.poll_driver or self.find_poll_driver()
+        self.aunpack = shutil.which("aunpack")
+        self.baseline = os.path.join(os.path.abspath(args.baseline), "bin", "quendle") if args.baseline else None
         self.results = {}
 
     def find_poll_driver(self):
@@ -267,6 +291,14 @@ class Bench:
         record = {}
         if variant == "bare":
             seconds, status, _, _ = timed(bare)
+        elif variant == "list":
+            seconds, status, _, _ = timed([self.sevenzip, "l", archive, "-slt"])
+            record["seconds"] = seconds
+            if status != 0:
+                sys.exit("7zz l of %s: exit status %d" % (archive, status))
+            return record
+        elif variant == "aunpack":
+            seconds, status, _, _ = timed([self.aunpack, "-q", "-X", out, archive])
         elif variant in ("bare+poll", "unpaced"):
             command = [self.poll_driver, os.path.join(out, top), "--interval", "50"]
             if variant == "unpaced":
@@ -280,7 +312,8 @@ class Bench:
             record["driver"] = line
         else:
             env = self.quendle_environment(work, out, run_id)
-            seconds, status, peak, _ = timed([self.quendle, archive], env=env,
+            program = self.baseline if variant == "baseline" else self.quendle
+            seconds, status, peak, _ = timed([program, archive], env=env,
                                              log_path=os.path.join(work, "quendle.log"))
             record["peak_kb"] = peak
         found = count_entries(out)
@@ -310,7 +343,8 @@ def median_seconds(records):
 
 
 def report(bench, plan):
-    titles = {"bare+poll": "bare+poll (ratio)", "unpaced": "unpaced poll (ratio)", "quendle": "quendle (ratio)"}
+    titles = {"list": "7zz l -slt", "bare+poll": "bare+poll (ratio)", "unpaced": "unpaced poll (ratio)",
+              "baseline": "baseline quendle (ratio)", "quendle": "quendle (ratio)", "aunpack": "aunpack (ratio)"}
     # Only the variants some cell was measured with get a column.
     variants_shown = [v for v in titles if any(v in bench.results[key] for key, _ in plan)]
     header = ["file system", "archive", "bare 7zz x"] + [titles[v] for v in variants_shown] + ["quendle peak RSS", "targets"]
@@ -318,11 +352,11 @@ def report(bench, plan):
     for (file_system, name), _ in plan:
         cell = bench.results[(file_system, name)]
         bare = median_seconds(cell["bare"])
-        row = ["%s" % file_system, ARCHIVES[name][0], "%.2f s" % bare]
+        row = ["%s" % file_system, ARCHIVES[name][0], "%.3f s" % bare]
         for variant in variants_shown:
             if variant in cell:
                 m = median_seconds(cell[variant])
-                row.append("%.2f s (%.3f)" % (m, m / bare))
+                row.append("%.3f s" % m if variant == "list" else "%.3f s (%.3f)" % (m, m / bare))
             else:
                 row.append("")
         if "quendle" in cell:
@@ -369,7 +403,8 @@ def main():
     parser.add_argument("--shm", default="/dev/shm/quendle-bench", help="work folder on tmpfs")
     parser.add_argument("--mode", choices=("expand", "poll", "all"), default="all")
     parser.add_argument("--runs", type=int, default=3, help="timed runs of each variant (default 3)")
-    parser.add_argument("--archives", default="big,20k,200k", help="which archives (default big,20k,200k)")
+    parser.add_argument("--archives", default="small,big,20k,200k",
+                        help="which archives (default small,big,20k,200k)")
     parser.add_argument("--unpaced", action="store_true", help="also time bare 7zz beside a walk on every tick")
     parser.add_argument("--poll-driver", help="the poll driver (default: found in the build folder)")
     parser.add_argument("--big-mb", type=int, default=300)
@@ -377,6 +412,7 @@ def main():
                         help="the big file's bytes: random (extracting is a copy) or mildly compressible text")
     parser.add_argument("--small-files", type=int, default=20000)
     parser.add_argument("--tiny-files", type=int, default=200000)
+    parser.add_argument("--baseline", help="another build folder whose quendle is timed beside this one's")
     parser.add_argument("--keep", action="store_true", help="keep the tmpfs copy of the archives")
     args = parser.parse_args()
     args.build = os.path.abspath(args.build)
@@ -390,11 +426,16 @@ def main():
     if file_system_of(disk_work) == "tmpfs":
         log("warning: the work folder %s is on tmpfs, not on disk" % disk_work)
 
+    bench_has_aunpack = shutil.which("aunpack") is not None
+    if not bench_has_aunpack:
+        log("aunpack (atool) is not installed: no aunpack column")
     # (file system, archive) -> variants
     cells = {}
     if args.mode in ("expand", "all"):
         for name in wanted:
-            cells.setdefault(("tmpfs" if args.tmpfs else "disk", name), ["bare"]).append("quendle")
+            cells.setdefault(("tmpfs" if args.tmpfs else "disk", name), ["bare"]).extend(
+                ["list"] + (["baseline"] if args.baseline else []) + ["quendle"]
+                + (["aunpack"] if bench_has_aunpack else []))
     if args.mode in ("poll", "all"):
         for file_system in ("disk", "tmpfs"):
             for name in wanted:
@@ -403,7 +444,7 @@ def main():
                     for variant in (["bare+poll"] + (["unpaced"] if args.unpaced else []) + ["quendle"]):
                         if variant not in variants:
                             variants.append(variant)
-    order = {"bare": 0, "bare+poll": 1, "unpaced": 2, "quendle": 3}
+    order = {"bare": 0, "list": 1, "bare+poll": 2, "unpaced": 3, "baseline": 4, "quendle": 5, "aunpack": 6}
     plan = sorted(((key, sorted(v, key=order.get)) for key, v in cells.items()),
                   key=lambda item: (item[0][0] != "disk", list(ARCHIVES).index(item[0][1])))
 

@@ -6,6 +6,7 @@
 #include "expansion/ProgressCounter.h"
 #include "platform/Paths.h"
 #include "platform/Seam.h"
+#include "platform/StartupTrace.h"
 #include "prefs/UserDefaults.h"
 #include "progress/ExtractingProgressWindow.h"
 #include "trash/FileManager.h"
@@ -46,6 +47,7 @@ QuendleAppDelegate::RunStart QuendleAppDelegate::startExtractionRun(int timerInt
     setMExtractTimer(timer);
 
     mWaiter = std::thread([this, task = searchTask.get()] { waitInNewThread(task); });
+    traceStep("extraction started");
     return RunStart::Started;
 }
 
@@ -82,11 +84,13 @@ void QuendleAppDelegate::waitInNewThread(TaskWrapper* task)
 {
     // The waiter only waits; everything that follows happens on the main thread.
     const int status = task->waitUntilExit();
+    traceStep("archiver exited");
     QMetaObject::invokeMethod(this, [this, status] { completeExpansion(status); }, Qt::QueuedConnection);
 }
 
 void QuendleAppDelegate::completeExpansion(int exitStatus)
 {
+    traceStep("completion steps");
     if (mWaiter.joinable())
         mWaiter.join();
     mRequestState = RequestState::Completing;
@@ -118,6 +122,7 @@ void QuendleAppDelegate::completeExpansion(int exitStatus)
     }
     setMExtractTimer(nullptr);
     mExtractProgressWindow->close();
+    traceStep("last poll, window closed");
     mRequestState = RequestState::Ending;
     mSeam.terminate(failed ? kExitExpansionFailed : 0);
     emit expansionCompleted();

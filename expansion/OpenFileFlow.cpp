@@ -5,6 +5,7 @@
 #include "expansion/Planning.h"
 #include "platform/Paths.h"
 #include "platform/Seam.h"
+#include "platform/StartupTrace.h"
 #include "prefs/UserDefaults.h"
 #include "progress/ExtractingProgressWindow.h"
 #include "trash/FileManager.h"
@@ -57,7 +58,9 @@ bool QuendleAppDelegate::applicationOpenFile(const QString& path)
 
     mRequestState = RequestState::Planning;
     isOpenfromFinder = true;
+    traceStep("password window prepared");
     const ListingRun opening = listArchive(toolPath(), path, std::nullopt);
+    traceStep("opening listing");
     if (!opening.started) {
         // Nothing can be listed or extracted: say so before anything is planned or replaced.
         mCustomFolderCase = intValue(mDefaults.stringForKey(keys::IsUsedCustomFolder)) != 0;
@@ -87,6 +90,7 @@ bool QuendleAppDelegate::applicationOpenFile(const QString& path)
 
     mExtractProgressWindow->setMaxValue(double(mAmountFilesInArchive));
     mExtractProgressWindow->showWindow();
+    traceStep("planned, progress window shown");
     if (startExtractionRun(50, true) == RunStart::LaunchFailed)
         reportToolCannotStart(searchTask->launchError());
     return true;

@@ -4,6 +4,7 @@
 #include "platform/DesktopSeam.h"
 #include "prefs/PathControl.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -78,6 +79,29 @@ TEST_F(ExpansionTest, LaunchedWithThreeFilesExpandsOnlyTheFirstAndNeverShowsTheM
     EXPECT_TRUE(calls[0].startsWith("l " + archives[0].toUtf8() + " -slt"));
     EXPECT_TRUE(calls[1].startsWith("x " + archives[0].toUtf8()));
     EXPECT_TRUE(seam.alerts.isEmpty());
+}
+
+TEST_F(ExpansionTest, AFileLaunchBuildsTheMainWindowOnlyWhenAskedAndThenWithThePreferences)
+{
+    const QString record = work() + QStringLiteral("/calls");
+    useFakeTool(recordingTool(record));
+    setPreference(QStringLiteral("IsUsedCustomFolder"), QStringLiteral("1"));
+    delegate.reset();
+    delegate = std::make_unique<QuendleAppDelegate>(seam, *defaults);
+    delegate->loadMainInterface(false);
+    const QString archive = work() + QStringLiteral("/one.zip");
+    writeFile(archive, "x");
+    delegate->applicationOpenFiles({archive});
+    delegate->applicationDidFinishLaunching();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<QMainWindow*>(window), nullptr);
+
+    QMainWindow* window = delegate->mMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->findChild<QCheckBox*>(QStringLiteral("mIsUsedCustomFolder"))->isChecked());
+    EXPECT_EQ(window->findChild<QFrame*>(QStringLiteral("bottomBar"))->height(), 30);
+    EXPECT_EQ(delegate->mMainWindow(), window);
 }
 
 TEST_F(ExpansionTest, OpenPanelIsConfiguredAndItsCancelChangesNothing)
