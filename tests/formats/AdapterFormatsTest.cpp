@@ -505,7 +505,10 @@ TEST_P(ListingChecksThePassword, RefusesWrongOnesAndListsWithTheRightOne)
     EXPECT_EQ(readListing(decodeListing(right.out)).passwordRuleCount(), entries);
     if (!c.switches.contains(QStringLiteral("-mhe=on"))) {
         const test::ToolRun without = test::runTool(adapterPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")});
-        EXPECT_TRUE(right.out == without.out) << "the right password changes nothing of the listing";
+        // Without a password a zip may be listed from its directory, in fewer fields; the facts
+        // Quendle reads are the same.
+        EXPECT_EQ(readListing(decodeListing(right.out)), readListing(decodeListing(without.out)))
+            << "the right password changes nothing of the listing";
     }
 
     for (const QString& wrong : {QStringLiteral("wrong"), QString(), QStringLiteral("right"), QStringLiteral("Right ")}) {
