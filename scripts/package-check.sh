@@ -41,4 +41,9 @@ env -u QUENDLE_RESOURCE_PATH -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offsc
 for file in sample/README.txt sample/docs/notes.txt; do
   [ -s "$scratch/work/$file" ] || { echo "package-check: the unpacked quendle did not expand $file" >&2; exit 1; }
 done
-echo "package-check: $deb is clean, holds its files, and its quendle expanded the sample"
+# The program names the package's version: both come from the one version in CMakeLists.txt.
+version=$(dpkg-deb --field "$deb" Version)
+said=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/runtime" \
+  "$scratch/root/usr/bin/quendle" --version)
+[ "$said" = "quendle $version" ] || { echo "package-check: quendle --version says \"$said\", the package is $version" >&2; exit 1; }
+echo "package-check: $deb is clean, holds its files, its quendle expanded the sample and says version $version"
