@@ -3,6 +3,8 @@
 // turning lsar's JSON listing into 7-Zip's technical-listing layout.
 #pragma once
 
+#include "base/ByteStream.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -47,9 +49,7 @@ private:
 
     unsigned char mPending[4] {};
     int mPendingSize = 0;
-    int mNeeded = 0;
-    unsigned char mLow = 0x80;
-    unsigned char mHigh = 0xBF;
+    base::Utf8Check mCheck;
     bool mReplaced = false;
 };
 
