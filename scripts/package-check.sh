@@ -8,9 +8,18 @@ cd "$(dirname "$0")/.."
 source scripts/packages.sh
 install_missing "${build_packages[@]}" "${run_packages[@]}" "${package_packages[@]}"
 
-rm -f build-package/quendle_*.deb
-cmake --workflow --preset package
-debs=(build-package/quendle_*_amd64.deb)
+# After the test command (as in CI) the configured build/ makes the same package without
+# compiling again; on its own, the README's one command builds it from scratch.
+if [ -f build/CMakeCache.txt ]; then
+  where=build
+  rm -f build/quendle_*.deb
+  cmake --build --preset default --target package
+else
+  where=build-package
+  rm -f build-package/quendle_*.deb
+  cmake --workflow --preset package
+fi
+debs=("$where"/quendle_*_amd64.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "package-check: expected one quendle_VERSION_amd64.deb, found: ${debs[*]}" >&2; exit 1; }
 deb=${debs[0]}
 echo "== $deb"

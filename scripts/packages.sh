@@ -2,7 +2,7 @@
 # scripts/setup.sh, scripts/ci-extra.sh and scripts/package-check.sh; not run on its own.
 
 # To build the program and the tests.
-build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev)
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev ccache)
 # What Quendle runs: 7-Zip behind the adapter, lsar/unar for RAR and StuffIt, and Qt's SVG
 # image plugin for the window icon.
 run_packages=(7zip unar libqt6svg6)
@@ -29,3 +29,11 @@ install_missing() {
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
+
+# Builds go through ccache, so that building again (the sanitizer trees, a second checkout of
+# the same sources) compiles only what changed. Paths below the checkout count as relative, so
+# checkouts in different folders share what they compiled.
+if command -v ccache >/dev/null 2>&1; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+fi
