@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tool/AdapterText.h"
+#include "tool/LsarListing.h"
 
 #include <optional>
 #include <string>
