@@ -107,10 +107,10 @@ void QuendleAppDelegate::completeExpansion(int exitStatus)
         mSeam.runAlert({QStringLiteral("Cannot Expand Archive."), informative, {QStringLiteral("OK")}, AlertStyle::Warning});
     }
 
-    if (intValue(mDefaults.stringForKey(keys::IsRevealInFinder)) == 1)
+    if (revealsInFileManager(mDefaults))
         mSeam.revealInFileManager(whatToShow());
     // The archive itself is never the item that goes to the Trash.
-    if (intValue(mDefaults.stringForKey(keys::ActionAfterExpanding)) == 1
+    if (trashesAfterExpanding(mDefaults)
         && QDir::cleanPath(whatToShow()) != QDir::cleanPath(mArchivePath))
         mFileManager->trashPath(whatToShow(), false);
     // The last poll: the archiver has exited, so the count is taken exactly, once.

@@ -114,22 +114,7 @@ ArchiveListing readListing(const std::optional<QString>& text, const QString& ar
 
 bool ListingReader::Search::step(char c)
 {
-    if (text[matched] == c) {
-        if (++matched < text.size())
-            return false;
-        // Occurrences do not overlap: the next one starts after this one.
-        matched = 0;
-        return true;
-    }
-    // Fall back to the longest end of what was seen that still starts the text.
-    for (std::size_t k = matched; k > 0; --k) {
-        if (text[k - 1] == c && text.substr(0, k - 1) == text.substr(matched - k + 1, k - 1)) {
-            matched = k;
-            return false;
-        }
-    }
-    matched = 0;
-    return false;
+    return base::advanceMatch(text, matched, c);
 }
 
 namespace {
@@ -173,7 +158,7 @@ bool ListingReader::TopLevelMatch::equals(std::uint64_t separatorBytes, std::str
 
 bool ListingReader::idle() const
 {
-    return mContinuations == 0 && mSeparator.matched == 0 && mEncryptedEntry.matched == 0
+    return mUtf8.pending() == 0 && mSeparator.matched == 0 && mEncryptedEntry.matched == 0
         && mCannotOpen.matched == 0 && mWrongPassword.matched == 0
         && !(mSeparators == 2 && mName == Name::Pending)
         && !(mSeparators >= 2 && mAgainstArchive.end == UINT64_MAX && !mNamesArchive && !mArchiveName.empty())
@@ -209,37 +194,9 @@ void ListingReader::feedByte(unsigned char c)
     // The bytes are checked as UTF-8 the way Qt's decoder checks them. The searched-for texts
     // are ASCII, and in valid UTF-8 an ASCII byte is always that character, so the search can
     // run on bytes; an invalid text is absent anyway.
-    if (mContinuations == 0) {
-        if (c >= 0x80) {
-            mNextLow = 0x80;
-            mNextHigh = 0xBF;
-            if (c >= 0xC2 && c <= 0xDF) {
-                mContinuations = 1;
-            } else if (c >= 0xE0 && c <= 0xEF) {
-                mContinuations = 2;
-                if (c == 0xE0)
-                    mNextLow = 0xA0; // no overlong forms
-                else if (c == 0xED)
-                    mNextHigh = 0x9F; // no surrogates
-            } else if (c >= 0xF0 && c <= 0xF4) {
-                mContinuations = 3;
-                if (c == 0xF0)
-                    mNextLow = 0x90; // no overlong forms
-                else if (c == 0xF4)
-                    mNextHigh = 0x8F; // nothing above U+10FFFF
-            } else {
-                mInvalid = true;
-                return;
-            }
-        }
-    } else {
-        if (c < mNextLow || c > mNextHigh) {
-            mInvalid = true;
-            return;
-        }
-        --mContinuations;
-        mNextLow = 0x80;
-        mNextHigh = 0xBF;
+    if (mUtf8.step(c) == base::Utf8Check::Byte::Invalid) {
+        mInvalid = true;
+        return;
     }
 
     const char byte = char(c);
@@ -287,7 +244,7 @@ void ListingReader::feedByte(unsigned char c)
 
 ArchiveListing ListingReader::finish() const
 {
-    if (mInvalid || mContinuations != 0)
+    if (mInvalid || mUtf8.pending() != 0)
         return absentListing();
     std::optional<QString> name;
     if (mName == Name::Found) {

@@ -1,6 +1,8 @@
 // Listing an archive with the archiver and reading the few facts Quendle needs from it.
 #pragma once
 
+#include "base/ByteStream.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -96,12 +98,8 @@ private:
     bool mShares = true;
     bool mNamesArchive = false;
 
-    // UTF-8 check as the text streams: continuation bytes still expected, and the range the
-    // next one must fall in (narrower right after some lead bytes: no overlong forms, no
-    // surrogates, nothing above U+10FFFF).
-    int mContinuations = 0;
-    unsigned char mNextLow = 0x80;
-    unsigned char mNextHigh = 0xBF;
+    // UTF-8 check as the text streams; a text that fails it is no listing at all.
+    base::Utf8Check mUtf8;
     bool mInvalid = false;
 };
 

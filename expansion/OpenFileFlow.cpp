@@ -63,7 +63,7 @@ bool QuendleAppDelegate::applicationOpenFile(const QString& path)
     traceStep("opening listing");
     if (!opening.started) {
         // Nothing can be listed or extracted: say so before anything is planned or replaced.
-        mCustomFolderCase = intValue(mDefaults.stringForKey(keys::IsUsedCustomFolder)) != 0;
+        mCustomFolderCase = usesCustomFolder(mDefaults);
         reportToolCannotStart(opening.error);
         return true;
     }
@@ -111,7 +111,7 @@ QuendleAppDelegate::PlanOutcome QuendleAppDelegate::planDestination(
     const QString& archivePath, const ArchiveListing& listing)
 {
     std::optional<QString> customFolder;
-    if (intValue(mDefaults.stringForKey(keys::IsUsedCustomFolder)) != 0) {
+    if (usesCustomFolder(mDefaults)) {
         // A folder text that names nothing usable leaves the contents beside the archive.
         customFolder = folderPathFromStored(mDefaults.stringForKey(keys::CustomFolder));
     }

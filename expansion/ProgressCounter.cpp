@@ -167,6 +167,10 @@ ProgressCounter::ProgressCounter(QString root, Clock clock, CountFunction count,
     , mClock(std::move(clock))
     , mCount(std::move(count))
 {
+    // Queued, so the result is taken on this object's thread. The connection is made here,
+    // before any walk, so that no data of ours travels inside Qt's event: the result is handed
+    // over under our own mutex alone, which keeps the thread sanitizer's view of it complete.
+    connect(this, &ProgressCounter::walkEnded, this, &ProgressCounter::applyWalk, Qt::QueuedConnection);
 }
 
 ProgressCounter::~ProgressCounter()
@@ -209,10 +213,7 @@ void ProgressCounter::startWalk()
                 std::lock_guard lock(mResultMutex);
                 mResult = Result {generation, count, started, ended};
             }
-            // Called by name, so that no data of ours travels inside Qt's event: the result
-            // is handed over under our own mutex alone, which keeps the thread sanitizer's
-            // view of it complete.
-            QMetaObject::invokeMethod(this, "applyWalk", Qt::QueuedConnection);
+            emit walkEnded(QPrivateSignal());
         });
     } catch (const std::system_error&) {
         return; // no thread to be had now: show the last count, try again on a later tick

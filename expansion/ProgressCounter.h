@@ -63,12 +63,12 @@ public:
 signals:
     // A background walk has ended with this result (delivered on the owner's thread).
     void counted(std::uint64_t count);
-
-private slots:
-    // Takes the walking thread's result, on the owner's thread.
-    void applyWalk();
+    // The walking thread has left its result; only this class emits it.
+    void walkEnded(QPrivateSignal);
 
 private:
+    // Takes the walking thread's result, on the owner's thread.
+    void applyWalk();
     void startWalk();
     void cancelWalk();
 

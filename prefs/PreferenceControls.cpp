@@ -22,7 +22,9 @@ Qt::CheckState checkStateOf(int value)
 
 void QuendleAppDelegate::loadPreferenceControls()
 {
-    mIsUsedCustomFolder->setCheckState(checkStateOf(intValue(mDefaults.stringForKey(keys::IsUsedCustomFolder))));
+    mIsUsedCustomFolder->setCheckState(usesCustomFolder(mDefaults) ? Qt::Checked : Qt::Unchecked);
+    // The box shows the stored integer, not revealsInFileManager: a stored 2 shows checked
+    // though only 1 reveals, and saving turns it into 1.
     mIsUSedRevealInFinder->setCheckState(checkStateOf(intValue(mDefaults.stringForKey(keys::IsRevealInFinder))));
     // An index the pop-up has no item for selects nothing.
     mActionAfterExpanding->setCurrentIndex(intValue(mDefaults.stringForKey(keys::ActionAfterExpanding)));

@@ -160,8 +160,7 @@ QAbstractButton* ExtractingProgressWindow::stopButton() const
 
 void ExtractingProgressWindow::stopExtract()
 {
-    if (mAppDelegate)
-        QMetaObject::invokeMethod(mAppDelegate, "stopExtract", Qt::DirectConnection);
+    emit stopRequested();
 }
 
 bool ExtractingProgressWindow::eventFilter(QObject* watched, QEvent* event)

@@ -39,8 +39,17 @@ public:
     QWidget* window();
     bool isWindowLoaded() const { return mWindow != nullptr; }
 
-    // Receives stopExtract when the user stops; not owned.
-    void setDelegate(QObject* delegate) { mAppDelegate = delegate; }
+    // The delegate's stopExtract() is called when the user stops; not owned. A member pointer
+    // rather than a name, so that renaming the delegate's action breaks the build, not Stop.
+    template <class Delegate>
+    void setDelegate(Delegate* delegate)
+    {
+        disconnect(mStopConnection);
+        mAppDelegate = delegate;
+        if (delegate)
+            mStopConnection = connect(this, &ExtractingProgressWindow::stopRequested, delegate,
+                &Delegate::stopExtract, Qt::DirectConnection);
+    }
     QObject* delegate() const { return mAppDelegate; }
 
     // Adds the determinate bar with that maximum; every later value goes to it.
@@ -67,6 +76,10 @@ public slots:
     // The stop control's action: asks the delegate to stop; the window itself stays as it is.
     void stopExtract();
 
+signals:
+    // The user has asked to stop, by the button or by Escape.
+    void stopRequested();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -80,6 +93,7 @@ private:
 
     QPointer<QWidget> mExtractIndicator; // the form's indicator until setMaxValue replaces it
     QPointer<QObject> mAppDelegate;
+    QMetaObject::Connection mStopConnection;
     QPointer<QLabel> mBottomText;
     double mCurrentValue = 0.0;
 };

@@ -10,20 +10,8 @@ namespace quendle::adapter {
 
 void StreamSearch::step(char c)
 {
-    if (found)
-        return;
-    if (text[matched] == c) {
-        found = ++matched == text.size();
-        return;
-    }
-    // Fall back to the longest end of what was seen that still starts the text.
-    for (std::size_t k = matched; k > 0; --k) {
-        if (text[k - 1] == c && text.substr(0, k - 1) == text.substr(matched - k + 1, k - 1)) {
-            matched = k;
-            return;
-        }
-    }
-    matched = 0;
+    if (!found)
+        found = base::advanceMatch(text, matched, c);
 }
 
 void LineStartSearch::step(char c)
@@ -56,7 +44,7 @@ void Utf8Fixer::replacePending(std::string& out)
     if (mPendingSize > 0)
         mReplaced = true;
     mPendingSize = 0;
-    mNeeded = 0;
+    mCheck.reset();
 }
 
 void Utf8Fixer::feed(std::string_view bytes, std::string& out)
@@ -65,12 +53,10 @@ void Utf8Fixer::feed(std::string_view bytes, std::string& out)
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto c = static_cast<unsigned char>(bytes[i]);
-        if (mNeeded > 0) {
-            if (c >= mLow && c <= mHigh) {
+        if (mCheck.pending() > 0) {
+            if (mCheck.step(c) == base::Utf8Check::Byte::Continuation) {
                 mPending[mPendingSize++] = c;
-                mLow = 0x80;
-                mHigh = 0xBF;
-                if (--mNeeded == 0) {
+                if (mCheck.pending() == 0) {
                     out.append(reinterpret_cast<const char*>(mPending), std::size_t(mPendingSize));
                     mPendingSize = 0;
                 }
@@ -90,23 +76,7 @@ void Utf8Fixer::feed(std::string_view bytes, std::string& out)
             i = end;
             continue;
         }
-        mLow = 0x80;
-        mHigh = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            mNeeded = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            mNeeded = 2;
-            if (c == 0xE0)
-                mLow = 0xA0; // no overlong forms
-            else if (c == 0xED)
-                mHigh = 0x9F; // no surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            mNeeded = 3;
-            if (c == 0xF0)
-                mLow = 0x90;
-            else if (c == 0xF4)
-                mHigh = 0x8F; // nothing above U+10FFFF
-        } else {
+        if (mCheck.step(c) == base::Utf8Check::Byte::Invalid) {
             out += kReplacement;
             mReplaced = true;
             ++i;

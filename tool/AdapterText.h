@@ -3,6 +3,8 @@
 // naming the archive in a listing made from standard input (lsar's listing: LsarListing.h).
 #pragma once
 
+#include "base/ByteStream.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -45,9 +47,7 @@ private:
 
     unsigned char mPending[4] {};
     int mPendingSize = 0;
-    int mNeeded = 0;
-    unsigned char mLow = 0x80;
-    unsigned char mHigh = 0xBF;
+    base::Utf8Check mCheck;
     bool mReplaced = false;
 };
 

@@ -116,19 +116,6 @@ int stopSignal()
     return int(gStopSignal);
 }
 
-bool makePipe(int fds[2])
-{
-#ifdef __linux__
-    return pipe2(fds, O_CLOEXEC) == 0;
-#else
-    if (pipe(fds) != 0)
-        return false;
-    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-    fcntl(fds[1], F_SETFD, FD_CLOEXEC);
-    return true;
-#endif
-}
-
 pid_t startChild(const std::vector<std::string>& argv, const ChildStreams& streams)
 {
     std::vector<char*> arguments;

@@ -2,6 +2,8 @@
 // when the adapter is asked to stop, and collected without ever signalling a recycled id.
 #pragma once
 
+#include "base/Pipe.h"
+
 #include <string>
 #include <vector>
 
@@ -39,7 +41,7 @@ void signalChild(pid_t child, int signal);
 [[noreturn]] void exitLike(int status);
 
 // A pipe whose ends are closed in every program the adapter starts.
-bool makePipe(int fds[2]);
+using base::makePipe;
 bool writeAll(int fd, const char* data, std::size_t size);
 inline bool writeAll(int fd, const std::string& data)
 {

@@ -2,6 +2,8 @@
 // what 7-Zip wrote under the stored bytes.
 #include "tool/CodePage.h"
 
+#include "base/ByteStream.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -74,40 +76,12 @@ int oemCodePageFromEnvironment()
 
 bool isUtf8(std::string_view bytes)
 {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        int more;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            more = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2;
-            low = c == 0xE0 ? 0xA0 : 0x80;
-            high = c == 0xED ? 0x9F : 0xBF;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            more = 3;
-            low = c == 0xF0 ? 0x90 : 0x80;
-            high = c == 0xF4 ? 0x8F : 0xBF;
-        } else {
+    base::Utf8Check check;
+    for (const char c : bytes) {
+        if (check.step(static_cast<unsigned char>(c)) == base::Utf8Check::Byte::Invalid)
             return false;
-        }
-        ++i;
-        for (int k = 0; k < more; ++k, ++i) {
-            if (i >= bytes.size())
-                return false;
-            const auto next = static_cast<unsigned char>(bytes[i]);
-            if (next < low || next > high)
-                return false;
-            low = 0x80;
-            high = 0xBF;
-        }
     }
-    return true;
+    return check.pending() == 0;
 }
 
 std::optional<std::string> decodeCodePage(std::string_view bytes, int codePage)

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <optional>
 
+class QGraphicsDropShadowEffect;
+
 namespace quendle {
 
 // A shadow as the drawing casts it. The offset is in Qt's y-down coordinates: (0, 1) is one
@@ -35,15 +37,12 @@ public:
     // The shadow every field starts with: blur 1.0, white, one point below.
     static TextShadow defaultShadow();
 
-protected:
-    // Draws the shadow of the text, then the label as usual.
-    void paintEvent(QPaintEvent* event) override;
-
 private:
     void commonInit();
-    // The label's text drawn in one colour where QLabel puts it, for the shadow's shape.
-    void drawTextShape(QPainter& painter, const QColor& color) const;
+    // Gives the effect the shadow last set; on the field's thread.
+    void applyShadow();
 
+    QGraphicsDropShadowEffect* mEffect = nullptr; // owned by the field
     mutable std::mutex mShadowLock;
     std::optional<TextShadow> mShadow;
 };

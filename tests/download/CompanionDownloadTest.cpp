@@ -30,7 +30,8 @@ namespace {
 using test::ScriptedSeam;
 using test::TestHttpServer;
 
-const QString kDestination = QString::fromLatin1(kDownloadDestination);
+// Spelled out rather than taken from the code, so that every download below pins the place.
+const QString kDestination = QStringLiteral("/tmp/AutoUpdater.dmg");
 const QString kSuccessTitle = QStringLiteral("Update Downloaded");
 const QString kSuccessMessage = QStringLiteral("Vorlith app will be found on the newly opened disk image.");
 const QString kErrorTitle = QStringLiteral("Unable to Download");

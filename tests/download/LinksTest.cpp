@@ -49,10 +49,5 @@ INSTANTIATE_TEST_SUITE_P(Links, LinksTest,
         LinkCase {"Companion", companionUrl, "QUENDLE_COMPANION_URL", "/dmg/Vorlith.dmg"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DownloadDestination, IsTheFixedTemporaryPath)
-{
-    EXPECT_STREQ(kDownloadDestination, "/tmp/AutoUpdater.dmg");
-}
-
 } // namespace
 } // namespace quendle

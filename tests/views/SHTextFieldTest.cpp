@@ -18,12 +18,21 @@ namespace {
 
 const QColor kBackground(0, 0, 160);
 
-// The field drawn alone over a dark blue ground, with room below its text.
+// The field drawn over a dark blue ground, with room below its text. It is drawn inside a
+// window, as on screen: Qt's shadow effect draws nothing for a field that is a window itself.
 QImage renderField(SHTextField& field)
 {
+    QWidget ground;
+    QPalette palette = ground.palette();
+    palette.setColor(QPalette::Window, kBackground);
+    ground.setPalette(palette);
+    ground.setAutoFillBackground(true);
+    ground.resize(field.size());
+    field.setParent(&ground);
     QImage image(field.size(), QImage::Format_ARGB32);
     image.fill(kBackground);
-    field.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    ground.render(&image);
+    field.setParent(nullptr);
     return image;
 }
 
@@ -70,8 +79,6 @@ protected:
 TEST(SHTextField, EveryInitialiserGivesTheSameShadow)
 {
     const TextShadow expected {1.0, QColor(Qt::white), QPointF(0.0, 1.0)};
-    EXPECT_EQ(SHTextField::defaultShadow(), expected);
-
     SHTextField withParent;
     SHTextField withText(QStringLiteral("text"));
     QWidget form;
