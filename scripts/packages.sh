@@ -2,7 +2,8 @@
 # scripts/setup.sh, scripts/ci-extra.sh and scripts/package-check.sh; not run on its own.
 
 # To build the program and the tests.
-build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev ccache)
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev nlohmann-json3-dev
+                ccache)
 # What Quendle runs: 7-Zip behind the adapter, lsar/unar for RAR and StuffIt, and Qt's SVG
 # image plugin for the window icon.
 run_packages=(7zip unar libqt6svg6)

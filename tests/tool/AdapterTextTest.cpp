@@ -1,6 +1,7 @@
 // The adapter's byte and text work on its own: the UTF-8 fixer, signatures, arguments, the
 // listing head, and lsar's JSON (real lsar 1.10.1 transcripts under tests/data/formats).
 #include "tool/AdapterText.h"
+#include "tool/LsarListing.h"
 
 #include "expansion/Listing.h"
 #include "support/TestEnvironment.h"
@@ -297,6 +298,31 @@ TEST(LsarJson, EscapesBecomeUtf8)
         3);
     ASSERT_EQ(escaped.entries.size(), 1u);
     EXPECT_EQ(escaped.entries[0].name, "a\"b\\c/d\n\xC3\xA9\xF0\x9F\x98\x80\xEF\xBF\xBDx\t");
+}
+
+// What JSON forbids but lsar may write in a name costs that name's characters, never the listing.
+TEST(LsarJson, NamesJsonForbidsAreMendedNotLost)
+{
+    const struct {
+        const char* written;
+        const char* read;
+    } cases[] = {
+        {"a\xFF" "b", "a\xEF\xBF\xBD" "b"},                           // a byte that is not UTF-8
+        {"a\x01\tb", "a\x01\tb"},                                      // raw control characters
+        {R"(\udc00x)", "\xEF\xBF\xBDx"},                               // a lone low surrogate
+        {R"(\ud800\u0041)", "\xEF\xBF\xBD" "A"},                       // a high one before another escape
+        {R"(x\ud800)", "x\xEF\xBF\xBD"},                               // a high one at the name's end
+        {R"(\ud800\ud83d\ude00)", "\xEF\xBF\xBD\xF0\x9F\x98\x80"},     // a stray high one before a pair
+    };
+    for (const auto& c : cases) {
+        const std::string json = std::string(R"({"lsarContents":[{"XADFileName":")") + c.written + R"("}]})";
+        for (const std::size_t chunk : {std::size_t(1), json.size()}) {
+            const LsarResult result = readJson(json, chunk);
+            EXPECT_TRUE(result.summary.complete) << c.written;
+            ASSERT_EQ(result.entries.size(), 1u) << c.written;
+            EXPECT_EQ(result.entries[0].name, c.read) << c.written << " in chunks of " << chunk;
+        }
+    }
 }
 
 TEST(LsarJson, WhatLsarDoesNotKnow)
