@@ -31,11 +31,14 @@ QuendleAppDelegate::QuendleAppDelegate(Seam& seam, UserDefaults& defaults, QObje
 
 QuendleAppDelegate::~QuendleAppDelegate()
 {
-    // A run still going when the delegate goes away: the wrapper's destruction stops the
-    // archiver (killing it if it must) and lets the waiter return, then the waiter is joined.
-    searchTask.reset();
+    // A run still going when the delegate goes away: the archiver is stopped (killed if it
+    // must be) so that the waiter returns; the waiter is joined before the wrapper it waits on
+    // goes, since it may not have begun to wait yet.
+    if (searchTask)
+        searchTask->stopAndReap();
     if (mWaiter.joinable())
         mWaiter.join();
+    searchTask.reset();
     if (m_mMainWindow)
         delete m_mMainWindow;
     delete mPasswordWindow;

@@ -61,6 +61,19 @@ TaskWrapper::TaskWrapper(TaskWrapperController* controller, QStringList argument
 
 TaskWrapper::~TaskWrapper()
 {
+    stopAndReap();
+
+    // A waiter that is still inside waitUntilExit uses the process descriptor: let it leave.
+    std::unique_lock lock(mWaitMutex);
+    mWaitersGone.wait(lock, [this] { return mWaiters == 0; });
+    if (mPidFd >= 0) {
+        ::close(mPidFd);
+        mPidFd = -1;
+    }
+}
+
+void TaskWrapper::stopAndReap()
+{
     stopProcess();
 
     bool mustReap;
@@ -84,14 +97,6 @@ TaskWrapper::~TaskWrapper()
         if (!childHasExited())
             signalChild(SIGKILL);
         waitUntilExit();
-    }
-
-    // A waiter that is still inside waitUntilExit uses the process descriptor: let it leave.
-    std::unique_lock lock(mWaitMutex);
-    mWaitersGone.wait(lock, [this] { return mWaiters == 0; });
-    if (mPidFd >= 0) {
-        ::close(mPidFd);
-        mPidFd = -1;
     }
 }
 

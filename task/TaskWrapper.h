@@ -42,6 +42,11 @@ public:
     // killing it if it outlives the termination signal, and lets every waitUntilExit return
     // before the wrapper goes away.
     ~TaskWrapper() override;
+    // What the destruction does before it waits for the waiters: stopProcess, then the child is
+    // reaped (killed if it outlives the termination signal), so every waitUntilExit returns.
+    // An owner whose waiter thread may not have reached waitUntilExit yet calls this, joins the
+    // thread, and only then destroys the wrapper.
+    void stopAndReap();
 
     // Tells the controller processStarted, then starts arguments[0] with the rest as its
     // arguments: no shell, no search of PATH; standard input, environment and working folder
