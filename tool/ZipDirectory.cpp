@@ -1,5 +1,7 @@
 #include "tool/ZipDirectory.h"
 
+#include "base/ByteStream.h"
+
 #include "tool/Children.h"
 
 #include <cerrno>
@@ -55,47 +57,27 @@ std::uint64_t u64(const char* p)
 // (a line feed as "_", for one).
 bool plainUtf8(std::string_view text)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
-    while (p < end) {
-        const unsigned char c = *p;
-        if (c < 0x80) {
+    base::Utf8Check check;
+    unsigned char previous = 0;
+    for (const char byte : text) {
+        const auto c = static_cast<unsigned char>(byte);
+        switch (check.step(c)) {
+        case base::Utf8Check::Byte::Invalid:
+            return false;
+        case base::Utf8Check::Byte::Ascii:
             if (c < 0x20 || c == 0x7F)
                 return false;
-            ++p;
-            continue;
+            break;
+        case base::Utf8Check::Byte::Continuation:
+            if (previous == 0xC2 && c <= 0x9F)
+                return false; // U+0080 to U+009F
+            break;
+        case base::Utf8Check::Byte::Lead:
+            break;
         }
-        int length;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0)
-                low = 0xA0;
-            else if (c == 0xED)
-                high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0)
-                low = 0x90;
-            else if (c == 0xF4)
-                high = 0x8F;
-        } else {
-            return false;
-        }
-        if (end - p < length || p[1] < low || p[1] > high)
-            return false;
-        for (int k = 2; k < length; ++k) {
-            if (p[k] < 0x80 || p[k] > 0xBF)
-                return false;
-        }
-        if (c == 0xC2 && p[1] <= 0x9F)
-            return false; // U+0080 to U+009F
-        p += length;
+        previous = c;
     }
-    return true;
+    return check.pending() == 0;
 }
 
 bool isAscii(std::string_view text)
