@@ -1,5 +1,5 @@
 // The command line as a user types it: options, archive paths, and what the terminal shows.
-#include "e2e/EndToEnd.h"
+#include "e2e/PrivateSessionBus.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -30,7 +30,7 @@ TEST_P(CommandLine, AnswersWithoutOpeningAnything)
     const CommandLineCase& c = GetParam();
     Sandbox box;
     ASSERT_TRUE(box.isValid());
-    const QuendleRun run = box.runQuendle(c.arguments, Display::None, 60000);
+    const QuendleRun run = runQuendle(box, c.arguments, {.display = Display::None, .timeoutMs = 60000});
     ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
     EXPECT_EQ(run.exitCode, c.exitCode) << qPrintable(run.describe());
     EXPECT_TRUE(run.out.contains(c.out)) << qPrintable(run.describe());
@@ -67,7 +67,7 @@ TEST(CommandLineArchive, ANameLikeAnOptionExpandsAfterDoubleDashWithoutRuntimeFo
         << qPrintable(log);
     ASSERT_TRUE(QFile::rename(box.work() + QStringLiteral("/album.zip"), box.work() + QStringLiteral("/--help")));
 
-    const QuendleRun run = box.runQuendle({QStringLiteral("--"), QStringLiteral("--help")}, Display::None, 60000);
+    const QuendleRun run = runQuendle(box, {QStringLiteral("--"), QStringLiteral("--help")}, {.display = Display::None, .timeoutMs = 60000});
     ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.describe());
     EXPECT_TRUE(QFileInfo::exists(box.work() + QStringLiteral("/album/one.txt"))) << qPrintable(run.describe());

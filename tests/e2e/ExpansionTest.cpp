@@ -1,7 +1,7 @@
 // End to end: the real quendle expands archives built by the real 7-Zip, headless, each run in
 // its own HOME and XDG folders, and what lands on disk, in the Trash and at the file manager is
 // looked at from outside.
-#include "e2e/EndToEnd.h"
+#include "e2e/PrivateSessionBus.h"
 
 #include "support/TestEnvironment.h"
 
@@ -155,7 +155,7 @@ TEST_P(FormatTest, ExpandsTheWholeTreeIntoTheDestination)
     ASSERT_TRUE(buildArchive({std::get<0>(GetParam())}, archive, source, {QStringLiteral("album")}, &log)) << qPrintable(log);
     const QString destination = prepareDestination(box, destinationKind, archiveFolder);
 
-    const QuendleRun run = box.runQuendle({archive});
+    const QuendleRun run = runQuendle(box, {archive});
 
     ASSERT_TRUE(exitedCleanly(run)) << qPrintable(run.describe());
     EXPECT_FALSE(run.err.contains(QLatin1String("Cannot Expand Archive."))) << qPrintable(run.describe());
@@ -198,7 +198,7 @@ TEST_P(LayoutTest, SeveralTopLevelItemsArriveInAFolderOfTheirOwn)
         << qPrintable(log);
     const QString destination = prepareDestination(box, GetParam(), archiveFolder);
 
-    const QuendleRun run = box.runQuendle({archive});
+    const QuendleRun run = runQuendle(box, {archive});
 
     ASSERT_TRUE(exitedCleanly(run)) << qPrintable(run.describe());
     EXPECT_EQ(readTree(destination + QStringLiteral("/several")), readTree(source));
@@ -220,7 +220,7 @@ TEST_P(LayoutTest, FirstEntryAFileAtTheRootStillExpandsEverythingIntoAFolder)
         << qPrintable(log);
     const QString destination = prepareDestination(box, GetParam(), archiveFolder);
 
-    const QuendleRun run = box.runQuendle({archive});
+    const QuendleRun run = runQuendle(box, {archive});
 
     ASSERT_TRUE(exitedCleanly(run)) << qPrintable(run.describe());
     EXPECT_EQ(quendle::test::readFile(destination + QStringLiteral("/rootfile/readme.txt")), "read me\n");
@@ -252,7 +252,7 @@ TEST_P(OddNameTest, ArchiveNameWithSpacesQuotesAndNonAsciiLetters)
     ASSERT_TRUE(buildArchive({GetParam()}, archive, source, {odd}, &log)) << qPrintable(log);
     box.writePreferencesBeside();
 
-    const QuendleRun run = box.runQuendle({archive});
+    const QuendleRun run = runQuendle(box, {archive});
 
     ASSERT_TRUE(exitedCleanly(run)) << qPrintable(run.describe());
     EXPECT_EQ(entryNames(archiveFolder), sorted({archiveName, odd}));
@@ -320,7 +320,7 @@ TEST(AfterExpanding, ActionAfterExpandingOneMovesTheResultToTheTrash)
     const Expanded album = prepareAlbum(box);
     box.writePreferences(preferences("0", "1"));
 
-    const QuendleRun run = box.runQuendle({album.archive});
+    const QuendleRun run = runQuendle(box, {album.archive});
 
     ASSERT_TRUE(exitedCleanly(run)) << qPrintable(run.describe());
     expectInTrash(box, album);
@@ -346,7 +346,7 @@ TEST_F(WithFileManager, IsRevealInFinderOneShowsTheResultInTheFileManager)
     const Expanded album = prepareAlbum(box);
     box.writePreferences(preferences("1", "0"));
 
-    const QuendleRun run = box.runQuendle({album.archive});
+    const QuendleRun run = runQuendle(box, {album.archive});
 
     ASSERT_TRUE(exitedCleanly(run)) << qPrintable(run.describe());
     const QList<PrivateSessionBus::Call> calls = bus.calls();
@@ -363,7 +363,7 @@ TEST_F(WithFileManager, BothPreferencesRevealFirstThenTrash)
     const Expanded album = prepareAlbum(box);
     box.writePreferences(preferences("1", "1"));
 
-    const QuendleRun run = box.runQuendle({album.archive});
+    const QuendleRun run = runQuendle(box, {album.archive});
 
     ASSERT_TRUE(exitedCleanly(run)) << qPrintable(run.describe());
     const QList<PrivateSessionBus::Call> calls = bus.calls();
@@ -378,7 +378,7 @@ TEST_F(WithFileManager, RevealInFinderZeroLeavesTheFileManagerAlone)
     const Expanded album = prepareAlbum(box);
     box.writePreferences(preferences("0", "0"));
 
-    const QuendleRun run = box.runQuendle({album.archive});
+    const QuendleRun run = runQuendle(box, {album.archive});
 
     ASSERT_TRUE(exitedCleanly(run)) << qPrintable(run.describe());
     EXPECT_TRUE(bus.calls().isEmpty());
@@ -415,7 +415,7 @@ TEST_P(FailureTest, SaysWhyThenQuitsWithStatusTwo)
     }
     box.writePreferencesBeside();
 
-    const QuendleRun run = box.runQuendle({archive});
+    const QuendleRun run = runQuendle(box, {archive});
 
     ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
     EXPECT_EQ(run.exitCode, 2) << qPrintable(run.describe());
@@ -484,7 +484,7 @@ TEST_P(ContainmentTest, NothingIsWrittenOutsideTheDestination)
     ASSERT_TRUE(craftArchive(zip ? QStringLiteral("zip") : QStringLiteral("tar"), archive, entries, &log)) << qPrintable(log);
     box.writePreferencesBeside();
 
-    const QuendleRun run = box.runQuendle({archive});
+    const QuendleRun run = runQuendle(box, {archive});
 
     ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
     // 7-Zip refuses to write through the links: a failure, which the status says.

@@ -1,6 +1,6 @@
 // Headless: quendle with no display expands what needs no answer, and with no terminal either
 // takes each question's Cancel answer, says what it was asked on standard error, and ends.
-#include "e2e/EndToEnd.h"
+#include "e2e/PrivateSessionBus.h"
 
 #include "support/TestEnvironment.h"
 
@@ -54,7 +54,7 @@ TEST(Headless, ExpandsWithNoDisplayWhenNothingNeedsAnAnswer)
     const Album album = makeAlbum(box, QStringLiteral("zip"));
     // No preferences file: the defaults apply, revealing included (no file manager answers).
 
-    const QuendleRun run = box.runQuendle({album.archive}, Display::None, kAnswerTimeoutMs);
+    const QuendleRun run = runQuendle(box, {album.archive}, {.display = Display::None, .timeoutMs = kAnswerTimeoutMs});
 
     ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.describe());
@@ -73,7 +73,7 @@ TEST_P(HeadlessAnswer, ReplaceAlertBesideTheArchiveTakesCancelAndQuits)
     quendle::test::writeFile(existing + QStringLiteral("/mine.txt"), "keep me\n");
     box.writePreferencesBeside();
 
-    const QuendleRun run = box.runQuendle({album.archive}, GetParam(), kAnswerTimeoutMs);
+    const QuendleRun run = runQuendle(box, {album.archive}, {.display = GetParam(), .timeoutMs = kAnswerTimeoutMs});
 
     ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.describe());
@@ -96,7 +96,7 @@ TEST_P(HeadlessAnswer, ReplaceAlertInTheCustomFolderTakesCancelAndExitsWithStatu
     quendle::test::writeFile(existing + QStringLiteral("/mine.txt"), "keep me\n");
     box.writePreferencesCustom(custom);
 
-    const QuendleRun run = box.runQuendle({album.archive}, GetParam(), kAnswerTimeoutMs);
+    const QuendleRun run = runQuendle(box, {album.archive}, {.display = GetParam(), .timeoutMs = kAnswerTimeoutMs});
 
     ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
     EXPECT_EQ(run.exitCode, 1) << qPrintable(run.describe());
@@ -121,7 +121,7 @@ TEST_P(HeadlessAnswer, PasswordWindowTakesCancelAndQuits)
         const Album album = makeAlbum(box, extension, switches);
         box.writePreferencesBeside();
 
-        const QuendleRun run = box.runQuendle({album.archive}, GetParam(), kAnswerTimeoutMs);
+        const QuendleRun run = runQuendle(box, {album.archive}, {.display = GetParam(), .timeoutMs = kAnswerTimeoutMs});
 
         ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
         EXPECT_EQ(run.exitCode, 0) << qPrintable(run.describe());
@@ -139,7 +139,7 @@ TEST_P(HeadlessAnswer, FailureAlertTakesItsOnlyButtonAndQuits)
     quendle::test::writeFile(archive, "not an archive at all\n");
     box.writePreferencesBeside();
 
-    const QuendleRun run = box.runQuendle({archive}, GetParam(), kAnswerTimeoutMs);
+    const QuendleRun run = runQuendle(box, {archive}, {.display = GetParam(), .timeoutMs = kAnswerTimeoutMs});
 
     ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
     EXPECT_EQ(run.exitCode, 2) << qPrintable(run.describe());

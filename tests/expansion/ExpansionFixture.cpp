@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,27 +45,11 @@ void ExpansionTest::setPreference(const QString& key, const QString& value)
     defaults->synchronize();
 }
 
-QString ExpansionTest::makeArchive(const QString& name, const QMap<QString, QByteArray>& files,
-    const QStringList& extraSwitches)
+QString ExpansionTest::makeArchive(const QString& name, const Tree& files, const QStringList& extraSwitches)
 {
-    QTemporaryDir source;
-    QStringList tops;
-    for (auto it = files.cbegin(); it != files.cend(); ++it) {
-        const QString path = source.path() + u'/' + it.key();
-        if (it.key().endsWith(u'/'))
-            QDir().mkpath(path);
-        else
-            writeFile(path, it.value());
-        const QString top = it.key().section(u'/', 0, 0);
-        if (!tops.contains(top))
-            tops.append(top);
-    }
     const QString archive = work() + u'/' + name;
-    QStringList arguments {QStringLiteral("a"), archive};
-    arguments << extraSwitches << QStringLiteral("--") << tops;
-    QByteArray output;
-    const int status = runProgram(sevenZip(), arguments, &output, source.path());
-    EXPECT_EQ(status, 0) << output.constData();
+    QString output;
+    EXPECT_TRUE(test::makeArchive(archive, files, extraSwitches, &output)) << qPrintable(output);
     return archive;
 }
 

@@ -26,8 +26,7 @@ protected:
     void setPreference(const QString& key, const QString& value);
 
     // Makes an archive in the work folder from relative paths and contents ("dir/" for a folder).
-    QString makeArchive(const QString& name, const QMap<QString, QByteArray>& files,
-        const QStringList& extraSwitches = {});
+    QString makeArchive(const QString& name, const Tree& files, const QStringList& extraSwitches = {});
     QString work() const { return mWork.path(); }
 
     // Replaces the archiver with a script (the body of a /bin/sh script) for this test.

@@ -26,7 +26,7 @@ namespace {
 
 ListingRun listing(const QString& archive, const std::optional<QString>& password = std::nullopt)
 {
-    return listArchive(adapterPath(), archive, password);
+    return listArchive(test::testToolPath(), archive, password);
 }
 
 test::ToolRun extract(const QString& archive, const QString& destination, const std::optional<QString>& password = std::nullopt,
@@ -35,7 +35,7 @@ test::ToolRun extract(const QString& archive, const QString& destination, const 
     QStringList arguments {QStringLiteral("x"), archive, QStringLiteral("-o") + destination, QStringLiteral("-aoa")};
     if (password)
         arguments << QStringLiteral("-p") + *password;
-    return test::runTool(adapterPath(), arguments, options);
+    return test::runTool(test::testToolPath(), arguments, options);
 }
 
 QString describe(const test::ToolRun& run)
@@ -55,16 +55,6 @@ void requireSevenZip()
 // ---------------------------------------------------------------------------------------------
 // Compressed tars.
 
-} // namespace
-
-namespace quendle::formats {
-void PrintTo(const CompressedTar& kind, std::ostream* out)
-{
-    *out << kind.suffix;
-}
-} // namespace quendle::formats
-
-namespace {
 
 class CompressedTarTest : public ::testing::TestWithParam<CompressedTar> {
 protected:
@@ -87,11 +77,11 @@ TEST_P(CompressedTarTest, ListsTheTarsEntriesAfterTheArchivesRecord)
 {
     const ListingRun run = listing(mArchive);
     ASSERT_TRUE(run.started) << qPrintable(run.error);
-    EXPECT_EQ(run.listing.amountFiles, entryCount(sampleTree()));
+    EXPECT_EQ(run.listing.amountFiles, int(sampleTree().size()));
     EXPECT_EQ(run.listing.topLevelName, QStringLiteral("top"));
     EXPECT_FALSE(run.listing.isEncrypted);
 
-    const test::ToolRun raw = test::runTool(adapterPath(), {QStringLiteral("l"), mArchive, QStringLiteral("-slt")});
+    const test::ToolRun raw = test::runTool(test::testToolPath(), {QStringLiteral("l"), mArchive, QStringLiteral("-slt")});
     EXPECT_EQ(raw.exitCode(), 0) << qPrintable(describe(raw));
     // The archive's own record comes first and names the archive, as for any other format.
     const qsizetype first = raw.out.indexOf("Path = ");
@@ -119,7 +109,7 @@ TEST_P(CompressedTarTest, ExtractsTheTarsFilesAndOverwrites)
 TEST_P(CompressedTarTest, APasswordChangesNothing)
 {
     const ListingRun run = listing(mArchive, QStringLiteral("secret"));
-    EXPECT_EQ(run.listing.amountFiles, entryCount(sampleTree()));
+    EXPECT_EQ(run.listing.amountFiles, int(sampleTree().size()));
     EXPECT_FALSE(run.listing.isWrongPassword);
     const QString destination = mDir.path() + QStringLiteral("/out");
     EXPECT_EQ(extract(mArchive, destination, QStringLiteral("secret")).exitCode(), 0);
@@ -302,7 +292,7 @@ protected:
 TEST_P(RarTest, PlainIsListedInSevenZipsLayoutAndExtracted)
 {
     const QString archive = make(std::nullopt);
-    const test::ToolRun raw = test::runTool(adapterPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")});
+    const test::ToolRun raw = test::runTool(test::testToolPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")});
     EXPECT_EQ(raw.exitCode(), 0) << qPrintable(describe(raw));
     EXPECT_FALSE(raw.out.contains("Cannot open")) << "7-Zip's failure does not reach the listing";
     EXPECT_FALSE(raw.err.contains("Cannot open")) << "nor its complaint";
@@ -420,7 +410,7 @@ TEST(Unknown, ArchiveNeitherToolOpensFailsAndWritesNothing)
     QTemporaryDir dir;
     const QString archive = dir.path() + QStringLiteral("/not an archive.rar");
     test::writeFile(archive, QByteArray(4000, 'x'));
-    const test::ToolRun raw = test::runTool(adapterPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")});
+    const test::ToolRun raw = test::runTool(test::testToolPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")});
     EXPECT_EQ(raw.exitCode(), 2);
     EXPECT_FALSE(raw.out.contains("Path = ")) << "7-Zip's own listing, withheld and then given back";
     EXPECT_TRUE(raw.out.contains("Listing archive"));
@@ -443,7 +433,7 @@ TEST(Unknown, WithoutLsarARarIsLeftTo7Zip)
     ASSERT_TRUE(QFile::link(test::sevenZip(), bin + QStringLiteral("/7zz")));
     test::ToolRunOptions options;
     options.environment = {{"PATH", QFile::encodeName(bin)}};
-    const test::ToolRun run = test::runTool(adapterPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")}, options);
+    const test::ToolRun run = test::runTool(test::testToolPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")}, options);
     // Debian's 7-Zip has no RAR: nothing is listed, and the status says so.
     if (run.out.contains("\nPath = top"))
         GTEST_SKIP() << "this 7-Zip reads RAR itself";
@@ -486,25 +476,21 @@ TEST_P(ListingChecksThePassword, RefusesWrongOnesAndListsWithTheRightOne)
     const QString archive = dir.path() + QLatin1Char('/') + QString::fromLatin1(c.archive);
     if (c.plainEntriesToo) {
         writeTree(source, {{QStringLiteral("a/"), {}}, {QStringLiteral("a/tiny.txt"), "t"}});
-        ASSERT_EQ(test::runProgram(test::sevenZip(), QStringList {QStringLiteral("a")} + c.switches + QStringList {archive,
-                      QStringLiteral("a")}, nullptr, source),
-            0);
+        ASSERT_TRUE(test::runSevenZip(QStringList {QStringLiteral("a")} + c.switches + QStringList {archive,
+                      QStringLiteral("a")}, source));
     }
-    ASSERT_EQ(test::runProgram(test::sevenZip(),
-                  QStringList {QStringLiteral("a"), QStringLiteral("-pRight"), QStringLiteral("-spd")} + c.switches
-                      + QStringList {QStringLiteral("--"), archive, QStringLiteral("top"), QStringLiteral("-[a]*?.txt")},
-                  nullptr, source),
-        0);
+    ASSERT_TRUE(test::runSevenZip(QStringList {QStringLiteral("a"), QStringLiteral("-pRight"), QStringLiteral("-spd")} + c.switches
+                      + QStringList {QStringLiteral("--"), archive, QStringLiteral("top"), QStringLiteral("-[a]*?.txt")}, source));
     const int entries = c.plainEntriesToo ? 6 : 4;
 
-    const test::ToolRun right = test::runTool(adapterPath(),
+    const test::ToolRun right = test::runTool(test::testToolPath(),
         {QStringLiteral("l"), archive, QStringLiteral("-slt"), QStringLiteral("-pRight")});
     EXPECT_EQ(right.exitCode(), 0) << qPrintable(describe(right));
     EXPECT_FALSE(right.out.contains("Wrong password"));
     EXPECT_TRUE(right.out.contains("\nPath = -[a]*?.txt\n"));
     EXPECT_EQ(readListing(decodeListing(right.out)).passwordRuleCount(), entries);
     if (!c.switches.contains(QStringLiteral("-mhe=on"))) {
-        const test::ToolRun without = test::runTool(adapterPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")});
+        const test::ToolRun without = test::runTool(test::testToolPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")});
         // Without a password a zip may be listed from its directory, in fewer fields; the facts
         // Quendle reads are the same.
         EXPECT_EQ(readListing(decodeListing(right.out)), readListing(decodeListing(without.out)))
@@ -512,7 +498,7 @@ TEST_P(ListingChecksThePassword, RefusesWrongOnesAndListsWithTheRightOne)
     }
 
     for (const QString& wrong : {QStringLiteral("wrong"), QString(), QStringLiteral("right"), QStringLiteral("Right ")}) {
-        const test::ToolRun run = test::runTool(adapterPath(),
+        const test::ToolRun run = test::runTool(test::testToolPath(),
             {QStringLiteral("l"), archive, QStringLiteral("-slt"), QStringLiteral("-p") + wrong});
         EXPECT_TRUE(readListing(decodeListing(run.out)).isWrongPassword) << qPrintable(wrong) << qPrintable(describe(run));
         EXPECT_EQ(run.exitCode(), 2) << qPrintable(wrong);
@@ -539,12 +525,10 @@ TEST(Names, ArchivePathIsTakenLiterally)
     writeTree(dir.path() + QStringLiteral("/other"), {{QStringLiteral("other/b.txt"), "b\n"}, {QStringLiteral("other/c.txt"), "c\n"}});
     const QString wild = dir.path() + QStringLiteral("/what?.zip");
     const QString other = dir.path() + QStringLiteral("/whatX.zip");
-    ASSERT_EQ(test::runProgram(test::sevenZip(), {QStringLiteral("a"), QStringLiteral("-spd"), wild, QStringLiteral("mine")},
-                  nullptr, dir.path() + QStringLiteral("/mine")),
-        0);
-    ASSERT_EQ(test::runProgram(test::sevenZip(), {QStringLiteral("a"), other, QStringLiteral("other")}, nullptr,
-                  dir.path() + QStringLiteral("/other")),
-        0);
+    ASSERT_TRUE(test::runSevenZip({QStringLiteral("a"), QStringLiteral("-spd"), wild, QStringLiteral("mine")},
+        dir.path() + QStringLiteral("/mine")));
+    ASSERT_TRUE(test::runSevenZip({QStringLiteral("a"), other, QStringLiteral("other")},
+        dir.path() + QStringLiteral("/other")));
 
     const ListingRun run = listing(wild);
     EXPECT_EQ(run.listing.amountFiles, 2);
@@ -585,7 +569,7 @@ TEST_P(CodePageNames, AreListedAndWrittenReadably)
 
     test::ToolRunOptions options;
     options.environment = {{"LANG", QByteArray(c.locale)}, {"LC_ALL", std::nullopt}, {"LC_CTYPE", std::nullopt}};
-    const test::ToolRun raw = test::runTool(adapterPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")}, options);
+    const test::ToolRun raw = test::runTool(test::testToolPath(), {QStringLiteral("l"), archive, QStringLiteral("-slt")}, options);
     const std::optional<QString> text = decodeListing(raw.out);
     ASSERT_TRUE(text) << "not UTF-8";
     for (const QString& path : expected.keys()) {
@@ -605,7 +589,7 @@ TEST_P(CodePageNames, AreListedAndWrittenReadably)
         EXPECT_EQ(onDisk, expected) << "round " << round;
     }
     // Qt cannot name wrongly decoded files to remove them.
-    runCommand(QStringLiteral("rm"), {QStringLiteral("-rf"), destination});
+    test::runProgram(QStringLiteral("rm"), {QStringLiteral("-rf"), destination});
 }
 
 INSTANTIATE_TEST_SUITE_P(Zips, CodePageNames,

@@ -5,7 +5,7 @@
 #include "expansion/Listing.h"
 #include "expansion/Planning.h"
 #include "formats/FormatFixtures.h"
-#include "support/TestEnvironment.h"
+#include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
 
 using namespace quendle;
 using namespace quendle::formats;
@@ -30,7 +29,7 @@ struct Plan {
 
 Plan planFor(const QString& archive)
 {
-    const ListingRun run = listArchive(adapterPath(), archive, std::nullopt);
+    const ListingRun run = listArchive(test::testToolPath(), archive, std::nullopt);
     Plan plan;
     plan.maximum = run.listing.amountFiles;
     plan.whatToShow = planDestination(archive, run.listing.topLevelName, std::nullopt).whatToShow;
@@ -44,7 +43,7 @@ protected:
     {
         if (test::sevenZip().isEmpty())
             GTEST_SKIP() << "7-Zip is not installed";
-        ASSERT_TRUE(QFileInfo(qEnvironmentVariable("QUENDLE_BINARY")).isExecutable());
+        ASSERT_TRUE(QFileInfo(test::quendleBinary()).isExecutable());
         mArchives = mRoot.path() + QStringLiteral("/archives");
         QDir().mkpath(mArchives);
     }
@@ -52,9 +51,10 @@ protected:
     // Expands the archive and checks that quendle ended well and raised no failure alert.
     void expand(const QString& archive)
     {
-        const Command run = runQuendle(mRoot.path() + QStringLiteral("/session"), archive);
+        mSession.writePreferencesBeside();
+        const test::QuendleRun run = test::runQuendle(mSession, {archive}, {.display = test::Display::Offscreen, .timeoutMs = 240000});
         EXPECT_TRUE(run.ok()) << qPrintable(run.describe());
-        EXPECT_FALSE(run.err.contains("Cannot Expand Archive")) << qPrintable(run.describe());
+        EXPECT_FALSE(run.err.contains(QStringLiteral("Cannot Expand Archive"))) << qPrintable(run.describe());
     }
 
     Tree besideTheArchive(const QString& archive) const
@@ -66,18 +66,9 @@ protected:
 
     QTemporaryDir mRoot;
     QString mArchives;
+    test::Sandbox mSession;
 };
 
-} // namespace
-
-namespace quendle::formats {
-void PrintTo(const CompressedTar& kind, std::ostream* out)
-{
-    *out << kind.suffix;
-}
-} // namespace quendle::formats
-
-namespace {
 
 class CompressedTarExpansion : public Expansion, public ::testing::WithParamInterface<CompressedTar> {};
 
@@ -91,7 +82,7 @@ TEST_P(CompressedTarExpansion, GivesTheTarsTreeWithItsTopFolderShownAndEveryEntr
         GTEST_SKIP() << qPrintable(why);
 
     const Plan plan = planFor(archive);
-    EXPECT_EQ(plan.maximum, entryCount(sampleTree()));
+    EXPECT_EQ(plan.maximum, int(sampleTree().size()));
     EXPECT_EQ(plan.whatToShow, mArchives + QStringLiteral("/top"));
     EXPECT_FALSE(plan.encrypted);
 
@@ -173,12 +164,10 @@ TEST_F(Expansion, WildcardInTheArchivesNameMeansItself)
     writeTree(mRoot.path() + QStringLiteral("/other"), {{QStringLiteral("other/b.txt"), "b\n"}});
     const QString archive = mArchives + QStringLiteral("/what?.zip");
     const QString other = mArchives + QStringLiteral("/whatX.zip");
-    ASSERT_EQ(test::runProgram(test::sevenZip(), {QStringLiteral("a"), QStringLiteral("-spd"), archive, QStringLiteral("mine")},
-                  nullptr, mRoot.path() + QStringLiteral("/mine")),
-        0);
-    ASSERT_EQ(test::runProgram(test::sevenZip(), {QStringLiteral("a"), other, QStringLiteral("other")}, nullptr,
-                  mRoot.path() + QStringLiteral("/other")),
-        0);
+    ASSERT_TRUE(test::runSevenZip({QStringLiteral("a"), QStringLiteral("-spd"), archive, QStringLiteral("mine")},
+        mRoot.path() + QStringLiteral("/mine")));
+    ASSERT_TRUE(test::runSevenZip({QStringLiteral("a"), other, QStringLiteral("other")},
+        mRoot.path() + QStringLiteral("/other")));
 
     const Plan plan = planFor(archive);
     EXPECT_EQ(plan.maximum, 2);

@@ -1,40 +1,26 @@
 // Archives of every format Quendle's adapter handles, made by the tests with the real tools
-// (tar, gzip, bzip2, xz, zstd, compress, 7-Zip, Python), and runs of the adapter and of quendle.
+// (tar, gzip, bzip2, xz, zstd, compress, Python).
 #pragma once
 
-#include <QByteArray>
-#include <QMap>
+#include "support/TestEnvironment.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <ostream>
 
 namespace quendle::formats {
 
-struct Command {
-    bool started = false;
-    bool crashed = false;
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    bool ok() const { return started && !crashed && exitCode == 0; }
-    QString describe() const;
-};
-
-// Runs a program (no shell) with standard input from /dev/null, or standard output into a file.
-Command runCommand(const QString& program, const QStringList& arguments, const QString& workingDirectory = {},
-    const QString& outputFile = {});
-bool haveProgram(const QString& name);
-
-// A tree by relative path: a file maps to its contents, a folder to a key ending in "/".
-using Tree = QMap<QString, QByteArray>;
-void writeTree(const QString& root, const Tree& tree);
-Tree readTree(const QString& root);
+using test::haveProgram;
+using test::readTree;
+using test::Tree;
+using test::writeTree;
 
 // A folder "top" with nested folders and names with spaces and non-ASCII letters; its tar,
 // made by GNU tar, has one entry per file and folder ("top" included).
 Tree sampleTree();
-int entryCount(const Tree& tree);
 
 // A compressed tar of source/top, by suffix: "tar.gz", "tgz", "tar.bz2", "tbz2", "tar.xz",
 // "txz", "tar.zst", "tar.Z". The archive is written at folder/name.suffix.
@@ -43,6 +29,7 @@ struct CompressedTar {
     const char* compressor; // the program, run with -c
 };
 const QList<CompressedTar>& compressedTars();
+inline void PrintTo(const CompressedTar& kind, std::ostream* out) { *out << kind.suffix; }
 // Empty and the reason in *why when a tool is missing or failed.
 QString makeCompressedTar(const CompressedTar& kind, const QString& source, const QString& archive, QString* why);
 
@@ -62,12 +49,5 @@ bool makeZipWithNames(const QString& archive, const QString& encoding, bool utf8
 // A zip whose names are stored in the old DOS code page (CP437) without the UTF-8 flag:
 // "Bücher/", "Bücher/Über.txt", "Bücher/plain.txt".
 bool makeLegacyZip(const QString& archive, QString* why);
-
-// The adapter at the build's tool path.
-QString adapterPath();
-
-// Runs the built quendle headless on one archive, in its own HOME and XDG folders under root,
-// never reaching the desktop's file manager (IsRevealInFinder=0), standard input /dev/null.
-Command runQuendle(const QString& root, const QString& archive);
 
 } // namespace quendle::formats

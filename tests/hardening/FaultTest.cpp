@@ -34,34 +34,14 @@ const QStringList kVolatile {QStringLiteral("run"), QStringLiteral("cache")};
 
 void writeFile(const QString& path, const QByteArray& contents)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(contents);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    ASSERT_TRUE(quendle::test::writeFile(path, contents)) << path.toStdString();
 }
 
 // Makes an archive with 7-Zip from relative paths and contents, in a folder of its own.
-void makeArchive(const QString& archive, const QMap<QString, QByteArray>& files, const QStringList& switches = {})
+void makeArchive(const QString& archive, const Tree& files, const QStringList& switches = {})
 {
-    QTemporaryDir source;
-    QStringList tops;
-    for (auto it = files.cbegin(); it != files.cend(); ++it) {
-        writeFile(source.filePath(it.key()), it.value());
-        const QString top = it.key().section(u'/', 0, 0);
-        if (!tops.contains(top))
-            tops << top;
-    }
     QString output;
-    ASSERT_EQ(run(sevenZip(), QStringList {QStringLiteral("a"), archive} + switches + QStringList {QStringLiteral("--")} + tops,
-                  &output, source.path()),
-        0)
-        << output.toStdString();
+    ASSERT_TRUE(quendle::test::makeArchive(archive, files, switches, &output)) << output.toStdString();
 }
 
 void setMode(const QString& path, mode_t mode)

@@ -1,8 +1,9 @@
 // The desktop entry: what the desktop reads to offer Quendle for archives.
+#include "support/TestEnvironment.h"
+
 #include <QFile>
 #include <QHash>
 #include <QMimeDatabase>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
 
@@ -113,11 +114,13 @@ TEST_P(DesktopValidatorTest, PassesTheDesktopsOwnValidator)
     const QString validator = QStandardPaths::findExecutable(QString::fromLatin1(GetParam().program));
     if (validator.isEmpty())
         GTEST_SKIP() << GetParam().program << " is not installed";
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(validator, GetParam().arguments + QStringList {sourceFile(GetParam().file)});
-    ASSERT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAll().toStdString();
+    quendle::test::ProgramOptions options;
+    options.mergeChannels = true;
+    options.timeoutMs = 60000;
+    const quendle::test::ProgramRun run
+        = quendle::test::runProgram(validator, GetParam().arguments + QStringList {sourceFile(GetParam().file)}, options);
+    ASSERT_TRUE(run.started && run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, DesktopValidatorTest,

@@ -1,32 +1,23 @@
 // Two quendle processes: a second launch during a slow expansion hands its archive to the first
 // (which meets it with the busy alert) and ends at once with status 0.
+#include "support/Sandbox.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
+using namespace quendle::test;
+
 namespace {
 
 const QString kBusyText = QStringLiteral("Quendle extracts some archive. Please, wait for end of the operation and try again.");
-
-void writeFile(const QString& path, const QByteArray& contents, QFile::Permissions permissions = {})
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(contents);
-    file.close();
-    if (permissions)
-        file.setPermissions(permissions);
-}
 
 // The deadline only keeps a broken run from hanging the suite; nothing is measured.
 bool waitUntil(const std::function<bool()>& condition, int safetyMs = 60000)
@@ -41,11 +32,10 @@ class SecondLaunchTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        mBinary = qEnvironmentVariable("QUENDLE_BINARY");
-        if (!QFileInfo(mBinary).isExecutable())
+        if (!QFileInfo(quendleBinary()).isExecutable())
             GTEST_SKIP() << "quendle is not built";
-        ASSERT_TRUE(mRoot.isValid());
-        const QString root = mRoot.path();
+        ASSERT_TRUE(mBox.isValid());
+        const QString root = mBox.root();
         mStarted = root + QStringLiteral("/extraction-started");
         mRelease = root + QStringLiteral("/release");
 
@@ -60,22 +50,15 @@ protected:
             "   for a; do case \"$a\" in -o*) mkdir -p \"${a#-o}\" && echo hello > \"${a#-o}/hello.txt\" ;; esac; done ;;\n"
             "esac\n"
             "exit 0\n";
-        writeFile(root + QStringLiteral("/resources/.utility/7z"), script,
-            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        writeFile(root + QStringLiteral("/work/a.zip"), "PK\x05\x06 first");
-        writeFile(root + QStringLiteral("/work/b.zip"), "PK\x05\x06 second");
+        ASSERT_TRUE(writeFile(root + QStringLiteral("/resources/.utility/7z"), script,
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        ASSERT_TRUE(writeFile(mBox.work() + QStringLiteral("/a.zip"), "PK\x05\x06 first"));
+        ASSERT_TRUE(writeFile(mBox.work() + QStringLiteral("/b.zip"), "PK\x05\x06 second"));
         // Nothing is to be shown in a file manager afterwards.
-        writeFile(root + QStringLiteral("/config/quendle/quendle.conf"), "[General]\nIsRevealInFinder=0\n");
+        mBox.writePreferences({{QStringLiteral("IsRevealInFinder"), QStringLiteral("0")}});
 
-        QDir().mkpath(root + QStringLiteral("/run"));
-        QFile::setPermissions(root + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        mEnvironment = QProcessEnvironment::systemEnvironment();
-        mEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        mEnvironment = mBox.environment();
         mEnvironment.insert(QStringLiteral("QUENDLE_RESOURCE_PATH"), root + QStringLiteral("/resources"));
-        mEnvironment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/run"));
-        mEnvironment.insert(QStringLiteral("HOME"), root + QStringLiteral("/home"));
-        mEnvironment.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
-        mEnvironment.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
     }
 
     void TearDown() override
@@ -96,13 +79,12 @@ protected:
     {
         process.setProcessEnvironment(mEnvironment);
         process.setStandardInputFile(QProcess::nullDevice()); // no terminal: alerts take their only answer
-        process.setWorkingDirectory(mRoot.path() + QStringLiteral("/work"));
-        process.start(mBinary, arguments);
+        process.setWorkingDirectory(mBox.work());
+        process.start(quendleBinary(), arguments);
         ASSERT_TRUE(process.waitForStarted());
     }
 
-    QString mBinary;
-    QTemporaryDir mRoot;
+    Sandbox mBox;
     QString mStarted;
     QString mRelease;
     QProcessEnvironment mEnvironment;
@@ -112,7 +94,7 @@ protected:
 
 TEST_F(SecondLaunchTest, ASecondArchiveMeetsTheBusyAlertInTheRunningInstance)
 {
-    start(mFirst, {mRoot.path() + QStringLiteral("/work/a.zip")});
+    start(mFirst, {mBox.work() + QStringLiteral("/a.zip")});
     ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(mStarted) || mFirst.state() == QProcess::NotRunning; }))
         << mFirst.readAllStandardError().toStdString();
     ASSERT_TRUE(QFileInfo::exists(mStarted)) << "the first run ended early:\n" << mFirst.readAllStandardError().toStdString();
@@ -135,13 +117,13 @@ TEST_F(SecondLaunchTest, ASecondArchiveMeetsTheBusyAlertInTheRunningInstance)
     ASSERT_TRUE(mFirst.waitForFinished(60000));
     EXPECT_EQ(mFirst.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(mFirst.exitCode(), 0);
-    EXPECT_TRUE(QFileInfo::exists(mRoot.path() + QStringLiteral("/work/hello.txt")));
-    EXPECT_FALSE(QFileInfo::exists(mRoot.path() + QStringLiteral("/run/quendle.socket")));
+    EXPECT_TRUE(QFileInfo::exists(mBox.work() + QStringLiteral("/hello.txt")));
+    EXPECT_FALSE(QFileInfo::exists(mBox.runtimeDir() + QStringLiteral("/quendle.socket")));
 }
 
 TEST_F(SecondLaunchTest, ALaunchWithoutFilesOnlyBringsTheRunningInstanceForward)
 {
-    start(mFirst, {mRoot.path() + QStringLiteral("/work/a.zip")});
+    start(mFirst, {mBox.work() + QStringLiteral("/a.zip")});
     ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(mStarted) || mFirst.state() == QProcess::NotRunning; }));
     ASSERT_TRUE(QFileInfo::exists(mStarted)) << mFirst.readAllStandardError().toStdString();
 

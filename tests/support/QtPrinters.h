@@ -1,6 +1,7 @@
 // Readable failure messages for Qt values in GoogleTest.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +10,11 @@
 inline void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QByteArray& bytes, std::ostream* out)
+{
+    *out << '"' << bytes.left(200).toStdString() << (bytes.size() > 200 ? "\"..." : "\"");
 }
 
 inline void PrintTo(const QStringList& list, std::ostream* out)

@@ -1,19 +1,30 @@
-// Temporary HOME and XDG folders for one test, and small file helpers.
+// Temporary HOME and XDG folders for one test, files and trees of files, and runs of helper
+// programs to make what a test needs.
 #include "support/TestEnvironment.h"
 
 #include <QDir>
-#include <QFile>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-
-#include <cstdlib>
 
 namespace quendle::test {
 
 namespace {
 const char* const kVariables[4] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"};
+
+// Runs a helper and says how it went: the command line and its merged output.
+bool runHelper(const QString& program, const QStringList& arguments, const QString& workingDirectory, QString* output)
+{
+    ProgramOptions options;
+    options.workingDirectory = workingDirectory;
+    options.mergeChannels = true;
+    const ProgramRun run = runProgram(program, arguments, options);
+    if (output)
+        *output = program + u' ' + arguments.join(u' ') + u'\n' + run.out;
+    return run.ok();
 }
+} // namespace
 
 TemporaryHome::TemporaryHome()
 {
@@ -38,12 +49,14 @@ TemporaryHome::~TemporaryHome()
     }
 }
 
-void writeFile(const QString& path, const QByteArray& contents)
+bool writeFile(const QString& path, const QByteArray& contents, QFile::Permissions permissions)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(contents);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(contents) != contents.size())
+        return false;
+    file.close();
+    return !permissions || file.setPermissions(permissions);
 }
 
 QByteArray readFile(const QString& path)
@@ -52,21 +65,109 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-int runProgram(const QString& program, const QStringList& arguments, QByteArray* output,
-    const QString& workingDirectory)
+void writeTree(const QString& root, const Tree& tree)
 {
+    for (auto it = tree.begin(); it != tree.end(); ++it) {
+        if (it.key().endsWith(u'/'))
+            QDir().mkpath(root + u'/' + it.key());
+        else
+            writeFile(root + u'/' + it.key(), it.value());
+    }
+}
+
+Tree readTree(const QString& root)
+{
+    Tree tree;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+        QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        const QString relative = QDir(root).relativeFilePath(info.filePath());
+        if (info.isSymLink())
+            tree.insert(relative, "-> " + QFile::encodeName(info.symLinkTarget()));
+        else if (info.isDir())
+            tree.insert(relative + u'/', {});
+        else
+            tree.insert(relative, readFile(info.filePath()));
+    }
+    return tree;
+}
+
+QStringList entryNames(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+QStringList findNamesContaining(const QString& root, const QString& text, bool recursive)
+{
+    QStringList found;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+        recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        if (info.fileName().contains(text))
+            found.append(info.filePath());
+    }
+    return found;
+}
+
+QString ProgramRun::describe() const
+{
+    QString text;
+    if (!started)
+        text += QStringLiteral("did not start\n");
+    else if (!finished)
+        text += QStringLiteral("was still running at the time-out and was killed\n");
+    else if (crashed)
+        text += QStringLiteral("crashed\n");
+    else
+        text += QStringLiteral("exit status %1\n").arg(exitCode);
+    return text + QStringLiteral("--- standard error:\n") + err + QStringLiteral("--- standard output:\n") + out.left(4000);
+}
+
+QString ProgramRun::alerts() const
+{
+    QStringList kept;
+    for (const QString& line : err.split(u'\n')) {
+        // Qt's own notes about the environment are not quendle's.
+        if (!line.trimmed().isEmpty() && !line.startsWith(QLatin1String("QStandardPaths")))
+            kept << line.trimmed();
+    }
+    return kept.join(QStringLiteral(" | "));
+}
+
+ProgramRun runProgram(const QString& program, const QStringList& arguments, const ProgramOptions& options)
+{
+    ProgramRun run;
     QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
+    if (options.mergeChannels)
+        process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
-    if (!workingDirectory.isEmpty())
-        process.setWorkingDirectory(workingDirectory);
+    if (!options.outputFile.isEmpty())
+        process.setStandardOutputFile(options.outputFile);
+    if (!options.workingDirectory.isEmpty())
+        process.setWorkingDirectory(options.workingDirectory);
     process.start(program, arguments);
-    if (!process.waitForStarted(30000))
-        return -1;
-    process.waitForFinished(-1);
-    if (output)
-        *output = process.readAll();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.started = process.waitForStarted(30000);
+    if (!run.started)
+        return run;
+    run.finished = process.waitForFinished(options.timeoutMs);
+    if (!run.finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    run.crashed = process.exitStatus() != QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+bool haveProgram(const QString& name)
+{
+    return !QStandardPaths::findExecutable(name).isEmpty();
 }
 
 QString sevenZip()
@@ -77,6 +178,60 @@ QString sevenZip()
             return found;
     }
     return {};
+}
+
+bool runSevenZip(const QStringList& arguments, const QString& workingDirectory, QString* output)
+{
+    const QString program = sevenZip();
+    if (program.isEmpty()) {
+        if (output)
+            *output = QStringLiteral("7-Zip is not installed");
+        return false;
+    }
+    return runHelper(program, arguments, workingDirectory, output);
+}
+
+bool runPython(const QString& script, const QStringList& arguments, QString* output)
+{
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty()) {
+        if (output)
+            *output = QStringLiteral("python3 is not installed");
+        return false;
+    }
+    return runHelper(python, QStringList {QStringLiteral("-c"), script} + arguments, QString(), output);
+}
+
+bool buildArchive(const Format& format, const QString& archive, const QString& workingDirectory,
+    const QStringList& items, QString* output)
+{
+    const QString extension = QString::fromLatin1(format.extension);
+    QFile::remove(archive);
+    if (extension == u"tar.gz" || extension == u"tar.bz2") {
+        // A compressed tar is a tar inside a one-file gzip or bzip2 stream.
+        QTemporaryDir staging;
+        const QString tar = staging.path() + u'/' + QFileInfo(archive).completeBaseName();
+        if (!runSevenZip(QStringList {QStringLiteral("a"), QStringLiteral("-ttar"), tar} + items, workingDirectory, output))
+            return false;
+        const QString type = extension == u"tar.gz" ? QStringLiteral("-tgzip") : QStringLiteral("-tbzip2");
+        return runSevenZip({QStringLiteral("a"), type, archive, QFileInfo(tar).fileName()}, staging.path(), output);
+    }
+    return runSevenZip(QStringList {QStringLiteral("a"), QStringLiteral("-t") + extension, archive} + items,
+        workingDirectory, output);
+}
+
+bool makeArchive(const QString& archive, const Tree& files, const QStringList& switches, QString* output)
+{
+    QTemporaryDir source;
+    writeTree(source.path(), files);
+    QStringList tops;
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const QString top = it.key().section(u'/', 0, 0);
+        if (!tops.contains(top))
+            tops.append(top);
+    }
+    return runSevenZip(QStringList {QStringLiteral("a"), archive} + switches + QStringList {QStringLiteral("--")} + tops,
+        source.path(), output);
 }
 
 QString testToolPath()

@@ -1,7 +1,10 @@
-// Temporary HOME and XDG folders for one test, and small file helpers.
+// Temporary HOME and XDG folders for one test, files and trees of files, and runs of helper
+// programs (7-Zip, python3, tar...) to make what a test needs.
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -27,14 +30,68 @@ private:
     bool mHad[4] {};
 };
 
-// Writes a file, creating its folders.
-void writeFile(const QString& path, const QByteArray& contents);
+// Writes a file, creating its folders, and gives it the permissions when some are named;
+// false when it could not be written.
+bool writeFile(const QString& path, const QByteArray& contents, QFile::Permissions permissions = {});
 QByteArray readFile(const QString& path);
-// Runs a program to completion (no shell); returns its exit status, -1 when it did not start.
-int runProgram(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,
-    const QString& workingDirectory = {});
+
+// A tree of files and folders by relative path: a file maps to its contents, a folder to a key
+// ending in "/" with no contents.
+using Tree = QMap<QString, QByteArray>;
+void writeTree(const QString& root, const Tree& tree);
+// Everything below root (hidden items too); symbolic links are listed as "-> target".
+Tree readTree(const QString& root);
+// The names directly inside a folder, sorted.
+QStringList entryNames(const QString& folder);
+// Every path below root (hidden items too) whose name contains the text.
+QStringList findNamesContaining(const QString& root, const QString& text, bool recursive);
+
+// How a program run by a test ended, and what it wrote.
+struct ProgramRun {
+    bool started = false;
+    bool finished = false; // false: still running at the time-out, then killed
+    bool crashed = false;
+    int exitCode = -1;
+    QString out; // with mergeChannels, both outputs
+    QString err;
+    bool ok() const { return started && finished && !crashed && exitCode == 0; }
+    // For failure messages.
+    QString describe() const;
+    // What a headless quendle said on standard error (its alerts), on one line.
+    QString alerts() const;
+};
+
+struct ProgramOptions {
+    QString workingDirectory {};
+    QString outputFile {}; // standard output goes into this file
+    bool mergeChannels = false;
+    int timeoutMs = 300000;
+};
+
+// Runs a program to completion (no shell) with standard input from /dev/null; kills it at
+// the time-out.
+ProgramRun runProgram(const QString& program, const QStringList& arguments, const ProgramOptions& options = {});
+bool haveProgram(const QString& name);
 // The installed 7-Zip ("7zz", else "7z"), or empty when none is installed.
 QString sevenZip();
+// Run 7-Zip in a working folder, or python3 -c script with its arguments; true when they exit
+// 0. The command and what it printed go into *output, for failure messages.
+bool runSevenZip(const QStringList& arguments, const QString& workingDirectory, QString* output = nullptr);
+bool runPython(const QString& script, const QStringList& arguments, QString* output = nullptr);
+
+// An archive format the tests build with 7-Zip: "zip", "7z", "tar", "tar.gz", "tar.bz2".
+struct Format {
+    const char* extension;
+};
+// Builds archive (an absolute path whose name ends in the format's extension) from the named
+// items of workingDirectory.
+bool buildArchive(const Format& format, const QString& archive, const QString& workingDirectory,
+    const QStringList& items, QString* output = nullptr);
+// Builds archive with 7-Zip ("7z a", its type from the name unless a switch says) from a tree
+// written to a folder of its own; every top-level item of the tree goes in.
+bool makeArchive(const QString& archive, const Tree& files, const QStringList& switches = {},
+    QString* output = nullptr);
+
 // The build's resource folder and its archiver, as the tests' environment gives them.
 QString testToolPath();
 QString testDataPath(const QString& name);

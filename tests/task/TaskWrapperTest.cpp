@@ -1,5 +1,6 @@
 // Tests of the task wrapper with real child processes: relaying, stopping, waiting, failing to
 // start, and what a run leaves behind (descriptors, zombies).
+#include "support/Processes.h"
 #include "task/TaskWrapper.h"
 
 #include <QCoreApplication>
@@ -66,30 +67,6 @@ bool spinUntil(const std::function<bool()>& condition)
 }
 
 QStringList shell(const QString& script) { return {QStringLiteral("/bin/sh"), QStringLiteral("-c"), script}; }
-
-int openDescriptorCount() { return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size()); }
-
-// Our own children, alive or zombie, found through the parent id of every process.
-std::set<pid_t> childProcesses()
-{
-    std::set<pid_t> children;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        bool isNumber = false;
-        const pid_t pid = entry.toInt(&isNumber);
-        if (!isNumber)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        // "pid (name) state ppid ...": the name may hold spaces and parentheses.
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toInt() == ::getpid())
-            children.insert(pid);
-    }
-    return children;
-}
 
 bool processExists(pid_t pid) { return QFile::exists(QStringLiteral("/proc/%1").arg(pid)); }
 
@@ -261,7 +238,7 @@ TEST_P(TaskWrapperLaunchFailure, IsReportedAndOwesNothing)
         arguments = {QStringLiteral("/bin/echo"), QString::fromUtf8("pass\0word", 9)};
     // "empty": no program at all
 
-    const int descriptorsBefore = openDescriptorCount();
+    const int descriptorsBefore = test::openDescriptorCount();
     Recorder recorder;
     {
         TaskWrapper wrapper(&recorder, arguments);
@@ -273,7 +250,7 @@ TEST_P(TaskWrapperLaunchFailure, IsReportedAndOwesNothing)
     }
     // The caller reports the failure; the controller heard of the start and nothing more.
     EXPECT_EQ(recorder.events, QStringList({"started"}));
-    EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
+    EXPECT_EQ(test::openDescriptorCount(), descriptorsBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TaskWrapperLaunchFailure,
@@ -346,7 +323,7 @@ TEST(TaskWrapper, NoZombieIsLeft)
         abandoned = wrapper.processId();
     }
     EXPECT_FALSE(processExists(abandoned));
-    EXPECT_TRUE(childProcesses().empty());
+    EXPECT_TRUE(test::childrenOf(::getpid()).empty());
 }
 
 TEST(TaskWrapper, ChildThatIgnoresTheTerminationSignalIsKilled)
@@ -423,7 +400,7 @@ TEST(TaskWrapper, WaitersInOtherThreadsRaceWithStopAndDestruction)
 
 TEST(TaskWrapper, TwoHundredRunsLeaveNothingBehind)
 {
-    const int descriptorsBefore = openDescriptorCount();
+    const int descriptorsBefore = test::openDescriptorCount();
     for (int run = 0; run < 200; ++run) {
         Recorder recorder;
         TaskWrapper wrapper(&recorder, shell("echo run"));
@@ -434,6 +411,6 @@ TEST(TaskWrapper, TwoHundredRunsLeaveNothingBehind)
         ASSERT_EQ(recorder.output(), QStringLiteral("run\n"));
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // notifiers handed to deleteLater
-    EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
-    EXPECT_TRUE(childProcesses().empty());
+    EXPECT_EQ(test::openDescriptorCount(), descriptorsBefore);
+    EXPECT_TRUE(test::childrenOf(::getpid()).empty());
 }

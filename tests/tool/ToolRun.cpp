@@ -171,10 +171,6 @@ QByteArray descriptorTarget(int fd)
 
 bool makeTestArchives(const QString& folder, TestArchives* archives)
 {
-    const QString sevenZip = quendle::test::sevenZip();
-    if (sevenZip.isEmpty())
-        return false;
-
     TestArchives& a = *archives;
     a.folder = folder;
     const QStringList files {QStringLiteral("top/plain.txt"), QStringLiteral("top/with space.txt"),
@@ -200,7 +196,7 @@ bool makeTestArchives(const QString& folder, TestArchives* archives)
         {QStringLiteral("a"), QStringLiteral("-mhe=on"), QStringLiteral("-p") + TestArchives::specialPassword(), a.special7z, top},
     };
     for (const QStringList& command : commands) {
-        if (runProgram(sevenZip, command, nullptr, folder) != 0)
+        if (!runSevenZip(command, folder))
             return false;
     }
     return QFile::copy(a.plain7z, a.oddlyNamed7z);

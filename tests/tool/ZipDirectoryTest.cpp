@@ -53,10 +53,10 @@ TEST(ZipDirectoryAgreement, FactsEqualSevenZipsOnEveryZip)
     if (sevenZip().isEmpty())
         GTEST_SKIP() << "7-Zip is not installed";
     QTemporaryDir folder;
-    QByteArray output;
-    ASSERT_EQ(runProgram(QStringLiteral("python3"), {QStringLiteral(QUENDLE_MAKE_ZIPS), folder.path(), sevenZip()},
-                  &output), 0)
-        << "could not make the zips (python3 and 7-Zip are needed): " << output.constData();
+    ProgramOptions merged;
+    merged.mergeChannels = true;
+    const ProgramRun made = runProgram(QStringLiteral("python3"), {QStringLiteral(QUENDLE_MAKE_ZIPS), folder.path(), sevenZip()}, merged);
+    ASSERT_TRUE(made.ok()) << "could not make the zips (python3 and 7-Zip are needed): " << qPrintable(made.describe());
 
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.archive);
