@@ -1,5 +1,5 @@
 // Start-up, the entry points and the main window, driven in process with scripted answers.
-#include "ExpansionFixture.h"
+#include "support/ExpansionFixture.h"
 
 #include "platform/DesktopSeam.h"
 #include "prefs/PathControl.h"

@@ -1,5 +1,5 @@
 // The extraction run: stopping, both orders of its two endings, and failures reported.
-#include "ExpansionFixture.h"
+#include "support/ExpansionFixture.h"
 
 #include "progress/ExtractingProgressWindow.h"
 

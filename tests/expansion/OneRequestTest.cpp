@@ -1,6 +1,6 @@
 // One request at a time: an archive that arrives inside another request's prompts, run or end
 // meets the busy alert and changes nothing; only a request waiting for its password gives way.
-#include "ExpansionFixture.h"
+#include "support/ExpansionFixture.h"
 
 #include <QDialog>
 #include <QDir>

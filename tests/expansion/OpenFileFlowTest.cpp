@@ -1,5 +1,5 @@
 // The open-file flow and the replace prompt, driven in process with scripted answers.
-#include "ExpansionFixture.h"
+#include "support/ExpansionFixture.h"
 
 #include "progress/ExtractingProgressWindow.h"
 

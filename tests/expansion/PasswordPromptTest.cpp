@@ -1,5 +1,5 @@
 // The password window of an encrypted archive, with the real 7-Zip behind the adapter.
-#include "ExpansionFixture.h"
+#include "support/ExpansionFixture.h"
 
 #include "progress/ExtractingProgressWindow.h"
 

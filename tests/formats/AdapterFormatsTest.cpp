@@ -5,7 +5,7 @@
 #include "expansion/Planning.h"
 #include "formats/FormatFixtures.h"
 #include "support/TestEnvironment.h"
-#include "tool/ToolRun.h"
+#include "support/ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -116,15 +116,7 @@ TEST_P(CompressedTarTest, APasswordChangesNothing)
     EXPECT_EQ(readTree(destination), sampleTree());
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, CompressedTarTest, ::testing::ValuesIn(compressedTars()),
-    [](const ::testing::TestParamInfo<CompressedTar>& info) {
-        std::string name = info.param.suffix;
-        for (char& c : name) {
-            if (c == '.')
-                c = '_';
-        }
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Kinds, CompressedTarTest, ::testing::ValuesIn(compressedTars()), caseName);
 
 TEST(CompressedFile, ThatHoldsNoTarStaysOneFile)
 {

@@ -8,8 +8,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <ostream>
+#include <string>
 
 namespace quendle::formats {
 
@@ -30,6 +33,11 @@ struct CompressedTar {
 };
 const QList<CompressedTar>& compressedTars();
 inline void PrintTo(const CompressedTar& kind, std::ostream* out) { *out << kind.suffix; }
+// The case's name in a table of compressed tars: the suffix with "_" for ".".
+inline std::string caseName(const ::testing::TestParamInfo<CompressedTar>& info)
+{
+    return QString::fromLatin1(info.param.suffix).replace(u'.', u'_').toStdString();
+}
 // Empty and the reason in *why when a tool is missing or failed.
 QString makeCompressedTar(const CompressedTar& kind, const QString& source, const QString& archive, QString* why);
 

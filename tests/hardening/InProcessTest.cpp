@@ -2,7 +2,7 @@
 // of 2 GiB of zeros stopped after a second, and 200 extractions in a row through the task
 // wrapper. Memory stays flat, the counts are right, nothing is left behind.
 #include "Hardening.h"
-#include "expansion/ExpansionFixture.h"
+#include "support/ExpansionFixture.h"
 
 #include "progress/ExtractingProgressWindow.h"
 #include "task/TaskWrapper.h"

@@ -1,7 +1,7 @@
 // Running the archiver to list an archive: what it is given, what it inherits, what is read back.
 #include "listing/ListingPrinting.h"
 #include "support/TestEnvironment.h"
-#include "tool/ToolRun.h"
+#include "support/ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -228,26 +228,8 @@ INSTANTIATE_TEST_SUITE_P(Tools, ListingRunUnstartable,
     [](const ::testing::TestParamInfo<UnstartableCase>& info) { return std::string(info.param.name); });
 
 // Through the adapter at the tool path, against the installed 7-Zip.
-class ListingRunWithSevenZip : public ::testing::Test {
+class ListingRunWithSevenZip : public WithTestArchives {
 protected:
-    static void SetUpTestSuite()
-    {
-        sFolder = std::make_unique<QTemporaryDir>();
-        sArchives = std::make_unique<TestArchives>();
-        sReady = makeTestArchives(sFolder->path(), sArchives.get());
-    }
-    static void TearDownTestSuite()
-    {
-        sArchives.reset();
-        sFolder.reset();
-    }
-    void SetUp() override
-    {
-        if (sevenZip().isEmpty())
-            GTEST_SKIP() << "7-Zip is not installed";
-        ASSERT_TRUE(sReady);
-    }
-    static const TestArchives& archives() { return *sArchives; }
     static ArchiveListing list(const QString& archive, const std::optional<QString>& password = std::nullopt)
     {
         const ListingRun run = listArchive(testToolPath(), archive, password);
@@ -255,10 +237,6 @@ protected:
         return run.listing;
     }
     static std::int32_t entries() { return std::int32_t(archives().entries.size()); }
-
-    static inline std::unique_ptr<QTemporaryDir> sFolder;
-    static inline std::unique_ptr<TestArchives> sArchives;
-    static inline bool sReady = false;
 };
 
 TEST_F(ListingRunWithSevenZip, OpeningListings)

@@ -2,7 +2,7 @@
 // how it was started.
 #include "expansion/Listing.h"
 #include "support/TestEnvironment.h"
-#include "tool/ToolRun.h"
+#include "support/ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -36,38 +36,21 @@ ToolRun runAdapter(const QStringList& arguments, ToolRunOptions options = {})
 // ---------------------------------------------------------------------------------------------
 // Against the installed 7-Zip.
 
-class AdapterWithSevenZip : public ::testing::Test {
+class AdapterWithSevenZip : public WithTestArchives {
 protected:
-    static void SetUpTestSuite()
-    {
-        sFolder = std::make_unique<QTemporaryDir>();
-        sArchives = std::make_unique<TestArchives>();
-        sReady = makeTestArchives(sFolder->path(), sArchives.get());
-    }
-    static void TearDownTestSuite()
-    {
-        sArchives.reset();
-        sFolder.reset();
-    }
     void SetUp() override
     {
-        if (sevenZip().isEmpty())
-            GTEST_SKIP() << "7-Zip is not installed";
-        ASSERT_TRUE(sReady) << "could not make the test archives";
+        WithTestArchives::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         ASSERT_TRUE(QFileInfo(adapter()).isExecutable()) << qPrintable(adapter());
     }
-
-    static const TestArchives& archives() { return *sArchives; }
 
     static void expectAllEntries(const QByteArray& out)
     {
         for (const QString& entry : archives().entries)
             EXPECT_TRUE(out.contains("\nPath = " + entry.toUtf8() + '\n')) << qPrintable(entry);
     }
-
-    static inline std::unique_ptr<QTemporaryDir> sFolder;
-    static inline std::unique_ptr<TestArchives> sArchives;
-    static inline bool sReady = false;
 };
 
 class AdapterListsPlainArchives : public AdapterWithSevenZip,

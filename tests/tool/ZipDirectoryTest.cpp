@@ -5,7 +5,7 @@
 #include "listing/ListingPrinting.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
-#include "tool/ToolRun.h"
+#include "support/ToolRun.h"
 #include "tool/ZipDirectory.h"
 
 #include <gtest/gtest.h>

@@ -2,12 +2,18 @@
 // what the stand-in archiver recorded about its start.
 #pragma once
 
+#include "support/TestEnvironment.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -80,5 +86,33 @@ struct TestArchives {
 
 // Makes the archives in folder; false when 7-Zip is missing or failed.
 bool makeTestArchives(const QString& folder, TestArchives* archives);
+
+// A suite over the test archives, made once for the suite; skipped without 7-Zip.
+class WithTestArchives : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        sFolder = std::make_unique<QTemporaryDir>();
+        sArchives = std::make_unique<TestArchives>();
+        sReady = makeTestArchives(sFolder->path(), sArchives.get());
+    }
+    static void TearDownTestSuite()
+    {
+        sArchives.reset();
+        sFolder.reset();
+    }
+    void SetUp() override
+    {
+        if (sevenZip().isEmpty())
+            GTEST_SKIP() << "7-Zip is not installed";
+        ASSERT_TRUE(sReady) << "could not make the test archives";
+    }
+    static const TestArchives& archives() { return *sArchives; }
+
+private:
+    static inline std::unique_ptr<QTemporaryDir> sFolder;
+    static inline std::unique_ptr<TestArchives> sArchives;
+    static inline bool sReady = false;
+};
 
 } // namespace quendle::test

@@ -1,6 +1,6 @@
 // Runs a program for a test with its own environment and both outputs captured, and reads
 // what the stand-in archiver recorded about its start.
-#include "tool/ToolRun.h"
+#include "support/ToolRun.h"
 
 #include "support/TestEnvironment.h"
 

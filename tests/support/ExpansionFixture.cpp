@@ -1,5 +1,5 @@
 // A delegate with scripted answers, temporary folders, and archives made with the real 7-Zip.
-#include "ExpansionFixture.h"
+#include "support/ExpansionFixture.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
