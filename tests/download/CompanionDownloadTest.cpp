@@ -7,7 +7,6 @@
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -36,16 +35,6 @@ const QString kSuccessTitle = QStringLiteral("Update Downloaded");
 const QString kSuccessMessage = QStringLiteral("Vorlith app will be found on the newly opened disk image.");
 const QString kErrorTitle = QStringLiteral("Unable to Download");
 const QString kErrorMessage = QStringLiteral("Quendle was not able to download Vorlith app from the server.");
-
-// Runs the event loop until the condition holds; the deadline only keeps a broken test from
-// hanging, nothing is measured.
-bool waitUntil(const std::function<bool()>& condition, int safetyMs = 30000)
-{
-    QDeadlineTimer deadline(safetyMs);
-    while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    return condition();
-}
 
 // What sits beside the destination while a transfer is written ("AutoUpdater.dmg.XXXXXX").
 QStringList partialFiles()
@@ -244,7 +233,7 @@ TEST_F(CompanionDownloadTest, DownloadsTheCompanionInChunksReplacesTheOldFileAnd
     QObject::connect(mBar, &QProgressBar::valueChanged, [&barValues](int value) { barValues.append(value); });
 
     mDelegate->downloadVorlith();
-    ASSERT_TRUE(waitUntil([this] { return finished(); }));
+    ASSERT_TRUE(test::spinUntil([this] { return finished(); }));
 
     expectOnlyPanel(kSuccessTitle, kSuccessMessage);
     EXPECT_EQ(server.requestedPaths, QList<QByteArray>{"/dmg/Vorlith.dmg"});
@@ -268,7 +257,7 @@ TEST_F(CompanionDownloadTest, WithoutALengthTheBarStaysIndeterminate)
         open = connection;
     });
     mDelegate->startUpdateDownload(server.url(QStringLiteral("/dmg/Vorlith.dmg")));
-    ASSERT_TRUE(waitUntil([this] { return mField->text() == QStringLiteral("Receiving data"); }));
+    ASSERT_TRUE(test::spinUntil([this] { return mField->text() == QStringLiteral("Receiving data"); }));
     EXPECT_TRUE(indeterminate());
     EXPECT_FALSE(mBar->isHidden());
     EXPECT_EQ(mDelegate->downloadExpectedLength(), -1);
@@ -277,7 +266,7 @@ TEST_F(CompanionDownloadTest, WithoutALengthTheBarStaysIndeterminate)
     ASSERT_TRUE(open);
     open->write("and the rest");
     open->disconnectFromHost();
-    ASSERT_TRUE(waitUntil([this] { return finished(); }));
+    ASSERT_TRUE(test::spinUntil([this] { return finished(); }));
     expectOnlyPanel(kSuccessTitle, kSuccessMessage);
     EXPECT_EQ(test::readFile(kDestination), QByteArray("first part and the rest"));
     expectIdle();
@@ -290,7 +279,7 @@ TEST_F(CompanionDownloadTest, AWholeFileTheDesktopCannotOpenIsKeptAndNamed)
     });
     mSeam.openUrlAnswer = false;
     mDelegate->startUpdateDownload(server.url(QStringLiteral("/dmg/Vorlith.dmg")));
-    ASSERT_TRUE(waitUntil([this] { return finished(); }));
+    ASSERT_TRUE(test::spinUntil([this] { return finished(); }));
 
     EXPECT_EQ(mSeam.openedUrls, QList<QUrl>{QUrl::fromLocalFile(kDestination)});
     expectOnlyPanel(kSuccessTitle,
@@ -311,7 +300,7 @@ TEST_F(CompanionDownloadTest, ASecondStartLeavesTheRunningDownloadAlone)
     });
     qputenv("QUENDLE_COMPANION_URL", server.url(QStringLiteral("/dmg/Vorlith.dmg")).toEncoded());
     mDelegate->downloadVorlith();
-    ASSERT_TRUE(waitUntil([this] { return mDelegate->downloadProgressValue() == 25.0; }));
+    ASSERT_TRUE(test::spinUntil([this] { return mDelegate->downloadProgressValue() == 25.0; }));
 
     mPanel->hide(); // the user put the panel away
     mDelegate->downloadVorlith();
@@ -325,7 +314,7 @@ TEST_F(CompanionDownloadTest, ASecondStartLeavesTheRunningDownloadAlone)
     ASSERT_TRUE(open);
     open->write(image.mid(250));
     open->disconnectFromHost();
-    ASSERT_TRUE(waitUntil([this] { return finished(); }));
+    ASSERT_TRUE(test::spinUntil([this] { return finished(); }));
     expectOnlyPanel(kSuccessTitle, kSuccessMessage);
     EXPECT_EQ(server.requestedPaths.size(), 1);
     EXPECT_EQ(test::readFile(kDestination), image);
@@ -374,7 +363,7 @@ TEST_P(DownloadFailureTest, EndsWithUnableToDownloadAndKeepsTheFileAlreadyThere)
     mDelegate->setDownloadTimeoutMs(300);
 
     mDelegate->startUpdateDownload(url);
-    ASSERT_TRUE(waitUntil([this] { return finished(); }));
+    ASSERT_TRUE(test::spinUntil([this] { return finished(); }));
 
     expectOnlyPanel(kErrorTitle, kErrorMessage);
     EXPECT_TRUE(mSeam.openedUrls.isEmpty());
@@ -383,7 +372,7 @@ TEST_P(DownloadFailureTest, EndsWithUnableToDownloadAndKeepsTheFileAlreadyThere)
 
     // Nothing of the failed download is left to call back later.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    waitUntil([] { return false; }, 100);
+    test::spinUntil([] { return false; }, 100);
     EXPECT_EQ(mSeam.panels.size(), 1);
 }
 

@@ -28,6 +28,7 @@ using test::runQuendle;
 using test::RunOptions;
 using test::Sandbox;
 using test::sevenZip;
+using test::spinUntil;
 using test::Tree;
 using test::unprivilegedAccount;
 

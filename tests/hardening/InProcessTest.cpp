@@ -9,7 +9,6 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
@@ -170,9 +169,7 @@ TEST_F(InProcessFaults, TwoHundredExtractionsThroughTheTaskWrapperLeaveNothingBe
         ASSERT_TRUE(wrapper.startProcess()) << wrapper.launchError().toStdString();
         int status = -1;
         std::thread waiter([&] { status = wrapper.waitUntilExit(); });
-        QDeadlineTimer deadline(60000);
-        while (!recorder.finished && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        spinUntil([&] { return recorder.finished; });
         waiter.join();
         ASSERT_TRUE(recorder.finished) << round;
         ASSERT_EQ(status, 0) << round;

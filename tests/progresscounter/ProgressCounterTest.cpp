@@ -1,6 +1,7 @@
 // Tests of the progress counter: what it counts on disk, how its walks are paced, and that it
 // never runs two walks at once.
 #include "expansion/ProgressCounter.h"
+#include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,17 +20,6 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
-
-bool spinUntil(const std::function<bool()>& condition)
-{
-    const auto limit = std::chrono::steady_clock::now() + 60s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 void touch(const fs::path& path)
 {
@@ -228,7 +218,7 @@ TEST(ProgressCounter, PacesWalksByTheirOwnCost)
     QObject::connect(&counter, &ProgressCounter::counted, [&](std::uint64_t n) { reported.push_back(n); });
 
     EXPECT_EQ(counter.poll(), 0u); // the first walk starts; nothing is known yet
-    ASSERT_TRUE(spinUntil([&] { return reported.size() == 1; }));
+    ASSERT_TRUE(test::spinUntil([&] { return reported.size() == 1; }));
     EXPECT_EQ(reported.back(), 5u);
     EXPECT_FALSE(counter.isCounting());
 
@@ -244,7 +234,7 @@ TEST(ProgressCounter, PacesWalksByTheirOwnCost)
     walks.nowNs = std::chrono::nanoseconds(200ms).count();
     EXPECT_EQ(counter.poll(), 5u);
     EXPECT_TRUE(counter.isCounting());
-    ASSERT_TRUE(spinUntil([&] { return reported.size() == 2; }));
+    ASSERT_TRUE(test::spinUntil([&] { return reported.size() == 2; }));
     EXPECT_EQ(counter.poll(), 8u);
     EXPECT_EQ(walks.started.load(), 2);
 }
@@ -268,11 +258,11 @@ TEST(ProgressCounter, NeverRunsTwoWalksAtOnce)
         QCoreApplication::processEvents();
     }
     EXPECT_TRUE(counter.isCounting());
-    ASSERT_TRUE(spinUntil([&] { return walks.running.load() == 1; }));
+    ASSERT_TRUE(test::spinUntil([&] { return walks.running.load() == 1; }));
     EXPECT_EQ(walks.started.load(), 1);
 
     walks.release();
-    ASSERT_TRUE(spinUntil([&] { return reports > 0; }));
+    ASSERT_TRUE(test::spinUntil([&] { return reports > 0; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(reports, 1);
     EXPECT_FALSE(counter.isCounting());
@@ -290,7 +280,7 @@ TEST(ProgressCounter, CountNowCancelsARunningWalkAndDropsItsResult)
     QObject::connect(&counter, &ProgressCounter::counted, [&](std::uint64_t) { ++reports; });
 
     counter.poll();
-    ASSERT_TRUE(spinUntil([&] { return walks.running.load() == 1; }));
+    ASSERT_TRUE(test::spinUntil([&] { return walks.running.load() == 1; }));
     walks.result = 42; // the synchronous walk, number 2, is not held
     EXPECT_EQ(counter.countNow(), 42u);
     QCoreApplication::processEvents();
@@ -306,7 +296,7 @@ TEST(ProgressCounter, DestructionStopsARunningWalk)
     {
         ProgressCounter counter(QStringLiteral("/unused"), walks.clock(), walks.count());
         counter.poll();
-        ASSERT_TRUE(spinUntil([&] { return walks.running.load() == 1; }));
+        ASSERT_TRUE(test::spinUntil([&] { return walks.running.load() == 1; }));
     } // returns only because the walk saw the cancellation
     EXPECT_EQ(walks.running.load(), 0);
 }
@@ -320,12 +310,12 @@ TEST(ProgressCounter, FollowsAFolderThatAppearsAndGrows)
     QObject::connect(&counter, &ProgressCounter::counted, [&](std::uint64_t n) { last = n; });
 
     counter.poll();
-    ASSERT_TRUE(spinUntil([&] { return !counter.isCounting(); }));
+    ASSERT_TRUE(test::spinUntil([&] { return !counter.isCounting(); }));
     EXPECT_EQ(last, 0u);
 
     for (int i = 0; i < 10; ++i)
         touch(fs::path(root.toStdString()) / "sub" / std::to_string(i));
-    ASSERT_TRUE(spinUntil([&] {
+    ASSERT_TRUE(test::spinUntil([&] {
         counter.poll();
         return last == 11;
     }));

@@ -2,8 +2,6 @@
 // (which meets it with the busy alert) and ends at once with status 0.
 #include "support/Sandbox.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -18,15 +16,6 @@ using namespace quendle::test;
 namespace {
 
 const QString kBusyText = QStringLiteral("Quendle extracts some archive. Please, wait for end of the operation and try again.");
-
-// The deadline only keeps a broken run from hanging the suite; nothing is measured.
-bool waitUntil(const std::function<bool()>& condition, int safetyMs = 60000)
-{
-    QDeadlineTimer deadline(safetyMs);
-    while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
-}
 
 class SecondLaunchTest : public ::testing::Test {
 protected:
@@ -95,7 +84,7 @@ protected:
 TEST_F(SecondLaunchTest, ASecondArchiveMeetsTheBusyAlertInTheRunningInstance)
 {
     start(mFirst, {mBox.work() + QStringLiteral("/a.zip")});
-    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(mStarted) || mFirst.state() == QProcess::NotRunning; }))
+    ASSERT_TRUE(spinUntil([&] { return QFileInfo::exists(mStarted) || mFirst.state() == QProcess::NotRunning; }))
         << mFirst.readAllStandardError().toStdString();
     ASSERT_TRUE(QFileInfo::exists(mStarted)) << "the first run ended early:\n" << mFirst.readAllStandardError().toStdString();
 
@@ -107,7 +96,7 @@ TEST_F(SecondLaunchTest, ASecondArchiveMeetsTheBusyAlertInTheRunningInstance)
     EXPECT_FALSE(QString::fromUtf8(mSecond.readAllStandardError()).contains(kBusyText));
 
     QByteArray firstErrors;
-    EXPECT_TRUE(waitUntil([&] {
+    EXPECT_TRUE(spinUntil([&] {
         firstErrors += mFirst.readAllStandardError();
         return QString::fromUtf8(firstErrors).contains(kBusyText);
     })) << firstErrors.toStdString();
@@ -124,7 +113,7 @@ TEST_F(SecondLaunchTest, ASecondArchiveMeetsTheBusyAlertInTheRunningInstance)
 TEST_F(SecondLaunchTest, ALaunchWithoutFilesOnlyBringsTheRunningInstanceForward)
 {
     start(mFirst, {mBox.work() + QStringLiteral("/a.zip")});
-    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(mStarted) || mFirst.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(spinUntil([&] { return QFileInfo::exists(mStarted) || mFirst.state() == QProcess::NotRunning; }));
     ASSERT_TRUE(QFileInfo::exists(mStarted)) << mFirst.readAllStandardError().toStdString();
 
     start(mSecond, {});

@@ -1,8 +1,7 @@
 // The per-user single instance in one process: hand-over, a stale socket, a live one, the socket's place.
 #include "app/SingleInstance.h"
+#include "support/TestEnvironment.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,9 +27,7 @@ bool handOverFromAnotherLaunch(const QStringList& files)
 {
     std::atomic<int> result {-1};
     std::thread launch([&] { result = SingleInstance::handOver(files) ? 1 : 0; });
-    QDeadlineTimer safety(30000);
-    while (result < 0 && !safety.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    quendle::test::spinUntil([&] { return result >= 0; }, 30000);
     launch.join();
     return result == 1;
 }
@@ -61,9 +58,7 @@ protected:
         QObject::connect(&instance, &SingleInstance::filesReceived, &context,
             [&received](const QStringList& files) { received.append(files); });
         launches();
-        QDeadlineTimer safety(30000);
-        while (received.size() < expected && !safety.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        quendle::test::spinUntil([&] { return received.size() >= expected; }, 30000);
         return received;
     }
 

@@ -2,7 +2,6 @@
 #include "support/ExpansionFixture.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -69,10 +68,7 @@ void ExpansionTest::useMissingTool()
 bool ExpansionTest::waitForCompletion(int timeoutMs)
 {
     const int before = mCompletions;
-    QDeadlineTimer deadline(timeoutMs);
-    while (mCompletions == before && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return mCompletions > before;
+    return spinUntil([&] { return mCompletions > before; }, timeoutMs);
 }
 
 void ExpansionTest::typePasswordAndPressOk(const QString& password)

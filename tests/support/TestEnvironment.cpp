@@ -2,6 +2,8 @@
 // programs to make what a test needs.
 #include "support/TestEnvironment.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -232,6 +234,14 @@ bool makeArchive(const QString& archive, const Tree& files, const QStringList& s
     }
     return runSevenZip(QStringList {QStringLiteral("a"), archive} + switches + QStringList {QStringLiteral("--")} + tops,
         source.path(), output);
+}
+
+bool spinUntil(const std::function<bool()>& condition, int safetyMs)
+{
+    QDeadlineTimer deadline(safetyMs);
+    while (!condition() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return condition();
 }
 
 QString testToolPath()

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace quendle::test {
 
 // Points HOME, XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_RUNTIME_DIR into a fresh temporary folder
@@ -91,6 +93,10 @@ bool buildArchive(const Format& format, const QString& archive, const QString& w
 // written to a folder of its own; every top-level item of the tree goes in.
 bool makeArchive(const QString& archive, const Tree& files, const QStringList& switches = {},
     QString* output = nullptr);
+
+// Runs the event loop until the condition holds; the deadline only keeps a broken test from
+// hanging the run, nothing is measured. Whether the condition holds in the end.
+bool spinUntil(const std::function<bool()>& condition, int safetyMs = 60000);
 
 // The build's resource folder and its archiver, as the tests' environment gives them.
 QString testToolPath();

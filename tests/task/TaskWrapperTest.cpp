@@ -1,6 +1,7 @@
 // Tests of the task wrapper with real child processes: relaying, stopping, waiting, failing to
 // start, and what a run leaves behind (descriptors, zombies).
 #include "support/Processes.h"
+#include "support/TestEnvironment.h"
 #include "task/TaskWrapper.h"
 
 #include <QCoreApplication>
@@ -53,19 +54,6 @@ public:
     }
 };
 
-// Runs the event loop until the condition holds; the limit only keeps a broken build from
-// hanging the test run.
-bool spinUntil(const std::function<bool()>& condition)
-{
-    const auto limit = std::chrono::steady_clock::now() + 60s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
 QStringList shell(const QString& script) { return {QStringLiteral("/bin/sh"), QStringLiteral("-c"), script}; }
 
 bool processExists(pid_t pid) { return QFile::exists(QStringLiteral("/proc/%1").arg(pid)); }
@@ -99,7 +87,7 @@ TEST(TaskWrapper, ChildThatWritesNothingEndsWithFinishedOnly)
     Recorder recorder;
     TaskWrapper wrapper(&recorder, {QStringLiteral("/bin/true")});
     ASSERT_TRUE(wrapper.startProcess()) << wrapper.launchError().toStdString();
-    ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+    ASSERT_TRUE(test::spinUntil([&] { return recorder.finished(); }));
     EXPECT_EQ(recorder.events, QStringList({"started", "finished"}));
     EXPECT_EQ(wrapper.waitUntilExit(), 0);
 }
@@ -110,7 +98,7 @@ TEST(TaskWrapper, RelaysOutputAndErrorInTheOrderWritten)
     TaskWrapper wrapper(&recorder,
         shell("echo one; sleep 0.1; echo two >&2; sleep 0.1; printf 'th'; printf 'ree\\n'; exit 7"));
     ASSERT_TRUE(wrapper.startProcess());
-    ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+    ASSERT_TRUE(test::spinUntil([&] { return recorder.finished(); }));
     EXPECT_EQ(recorder.output(), QStringLiteral("one\ntwo\nthree\n"));
     EXPECT_EQ(recorder.events.first(), "started");
     EXPECT_EQ(recorder.events.last(), "finished");
@@ -134,7 +122,7 @@ TEST(TaskWrapper, ChunkThatIsNotUtf8IsRelayedAsNullString)
             testWriteLine(fifo);
     };
     ASSERT_TRUE(wrapper.startProcess());
-    ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+    ASSERT_TRUE(test::spinUntil([&] { return recorder.finished(); }));
     // The first chunk ends inside a character and is not completed by the next one.
     EXPECT_EQ(recorder.events, QStringList({"started", "null", QStringLiteral("out:\u00e9\n"), "finished"}));
 }
@@ -145,7 +133,7 @@ TEST(TaskWrapper, StopTwiceTellsFinishedOnce)
     {
         TaskWrapper wrapper(&recorder, shell("echo done"));
         ASSERT_TRUE(wrapper.startProcess());
-        ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+        ASSERT_TRUE(test::spinUntil([&] { return recorder.finished(); }));
         wrapper.stopProcess(); // the stop button after the output has ended
         wrapper.stopProcess();
         EXPECT_EQ(wrapper.waitUntilExit(), 0);
@@ -160,7 +148,7 @@ TEST(TaskWrapper, StopWhileRunningRelaysTheRestThenLetsTheWaiterReturn)
     TaskWrapper wrapper(&recorder,
         shell("trap 'echo stopping; echo bye >&2; exit 3' TERM; echo ready; while :; do sleep 0.05; done"));
     ASSERT_TRUE(wrapper.startProcess());
-    ASSERT_TRUE(spinUntil([&] { return recorder.output().contains("ready"); }));
+    ASSERT_TRUE(test::spinUntil([&] { return recorder.output().contains("ready"); }));
 
     std::atomic<int> status {-100};
     std::thread waiter([&] { status = wrapper.waitUntilExit(); });
@@ -179,7 +167,7 @@ TEST(TaskWrapper, SecondStartLeavesTheRunningChildAlone)
     TaskWrapper wrapper(&recorder, shell("echo once"));
     ASSERT_TRUE(wrapper.startProcess());
     EXPECT_FALSE(wrapper.startProcess());
-    ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+    ASSERT_TRUE(test::spinUntil([&] { return recorder.finished(); }));
     EXPECT_EQ(recorder.events, QStringList({"started", "out:once\n", "finished"}));
 }
 
@@ -189,7 +177,7 @@ TEST(TaskWrapper, StopFromInsideTheOutputCallback)
     TaskWrapper wrapper(&recorder, shell("echo ready; exec sleep 30"));
     recorder.onOutput = [&](const QString&) { wrapper.stopProcess(); };
     ASSERT_TRUE(wrapper.startProcess());
-    ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+    ASSERT_TRUE(test::spinUntil([&] { return recorder.finished(); }));
     EXPECT_EQ(recorder.events, QStringList({"started", "out:ready\n", "finished"}));
     EXPECT_EQ(wrapper.waitUntilExit(), 128 + SIGTERM);
     // The notifier goes away on the next turn of the loop; nothing else may arrive.
@@ -214,7 +202,7 @@ TEST(TaskWrapper, ArgumentsReachTheChildUntouched)
         Recorder recorder;
         TaskWrapper wrapper(&recorder, QStringList {script} + c.arguments);
         ASSERT_TRUE(wrapper.startProcess()) << wrapper.launchError().toStdString();
-        ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+        ASSERT_TRUE(test::spinUntil([&] { return recorder.finished(); }));
         EXPECT_EQ(recorder.output(), c.expected);
     }
 }
@@ -282,7 +270,7 @@ TEST(TaskWrapper, NoDescriptorOfOursReachesTheChild)
     Recorder recorder;
     TaskWrapper wrapper(&recorder, {QStringLiteral("/bin/ls"), QStringLiteral("-l"), QStringLiteral("/proc/self/fd")});
     ASSERT_TRUE(wrapper.startProcess());
-    ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+    ASSERT_TRUE(test::spinUntil([&] { return recorder.finished(); }));
     ::close(leaky);
     ::close(leakyPipe[0]);
     ::close(leakyPipe[1]);
@@ -308,7 +296,7 @@ TEST(TaskWrapper, NoZombieIsLeft)
         Recorder recorder;
         TaskWrapper wrapper(&recorder, {QStringLiteral("/bin/true")});
         ASSERT_TRUE(wrapper.startProcess());
-        ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+        ASSERT_TRUE(test::spinUntil([&] { return recorder.finished(); }));
         waited = wrapper.processId();
         EXPECT_EQ(wrapper.waitUntilExit(), 0);
         EXPECT_TRUE(wrapper.hasExited());
@@ -319,7 +307,7 @@ TEST(TaskWrapper, NoZombieIsLeft)
         Recorder recorder;
         TaskWrapper wrapper(&recorder, {QStringLiteral("/bin/true")});
         ASSERT_TRUE(wrapper.startProcess());
-        ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+        ASSERT_TRUE(test::spinUntil([&] { return recorder.finished(); }));
         abandoned = wrapper.processId();
     }
     EXPECT_FALSE(processExists(abandoned));
@@ -332,7 +320,7 @@ TEST(TaskWrapper, ChildThatIgnoresTheTerminationSignalIsKilled)
     TaskWrapper wrapper(&recorder, shell("trap '' TERM; echo ready; exec sleep 60"));
     wrapper.setStopTimeouts(shortTimeouts());
     ASSERT_TRUE(wrapper.startProcess());
-    ASSERT_TRUE(spinUntil([&] { return recorder.output().contains("ready"); }));
+    ASSERT_TRUE(test::spinUntil([&] { return recorder.output().contains("ready"); }));
     std::atomic<int> status {-100};
     std::thread waiter([&] { status = wrapper.waitUntilExit(); });
     wrapper.stopProcess();
@@ -349,7 +337,7 @@ TEST(TaskWrapper, ChildThatClosedItsOutputAndIgnoresTheSignalIsKilledOnDestructi
         TaskWrapper wrapper(&recorder, shell("trap '' TERM; exec sleep 60 >/dev/null 2>&1"));
         wrapper.setStopTimeouts(shortTimeouts());
         ASSERT_TRUE(wrapper.startProcess());
-        ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+        ASSERT_TRUE(test::spinUntil([&] { return recorder.finished(); }));
         pid = wrapper.processId();
     }
     EXPECT_FALSE(processExists(pid));
@@ -361,7 +349,7 @@ TEST(TaskWrapper, GrandchildHoldingThePipeDoesNotHangTheStop)
     TaskWrapper wrapper(&recorder, shell("sleep 60 & echo $!; exit 5"));
     wrapper.setStopTimeouts(shortTimeouts());
     ASSERT_TRUE(wrapper.startProcess());
-    ASSERT_TRUE(spinUntil([&] { return recorder.output().endsWith(u'\n'); }));
+    ASSERT_TRUE(test::spinUntil([&] { return recorder.output().endsWith(u'\n'); }));
     const pid_t grandchild = recorder.output().trimmed().toInt();
     EXPECT_EQ(wrapper.waitUntilExit(), 5);
     EXPECT_FALSE(recorder.finished()); // the output has not ended: the grandchild holds the pipe
@@ -386,7 +374,7 @@ TEST(TaskWrapper, WaitersInOtherThreadsRaceWithStopAndDestruction)
         std::thread two([&] { second = wrapper->waitUntilExit(); });
         // Both must be inside before the wrapper may go (a call on a destroyed wrapper is
         // the caller's fault, not the race under test).
-        ASSERT_TRUE(spinUntil([&] { return wrapper->waiterCount() == 2; }));
+        ASSERT_TRUE(test::spinUntil([&] { return wrapper->waiterCount() == 2; }));
         if (round % 2)
             wrapper->stopProcess();
         delete wrapper;
@@ -406,7 +394,7 @@ TEST(TaskWrapper, TwoHundredRunsLeaveNothingBehind)
         TaskWrapper wrapper(&recorder, shell("echo run"));
         ASSERT_TRUE(wrapper.startProcess());
         std::thread waiter([&] { wrapper.waitUntilExit(); });
-        ASSERT_TRUE(spinUntil([&] { return recorder.finished(); }));
+        ASSERT_TRUE(test::spinUntil([&] { return recorder.finished(); }));
         waiter.join();
         ASSERT_EQ(recorder.output(), QStringLiteral("run\n"));
     }
