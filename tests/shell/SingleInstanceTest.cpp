@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -32,24 +31,9 @@ bool handOverFromAnotherLaunch(const QStringList& files)
     return result == 1;
 }
 
+// Each test has a private runtime folder of its own (and its own HOME and XDG folders).
 class SingleInstanceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        mHad = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
-        mOld = qgetenv("XDG_RUNTIME_DIR");
-        ASSERT_TRUE(mRuntime.isValid());
-        QFile::setPermissions(mRuntime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mRuntime.path()));
-    }
-    void TearDown() override
-    {
-        if (mHad)
-            qputenv("XDG_RUNTIME_DIR", mOld);
-        else
-            qunsetenv("XDG_RUNTIME_DIR");
-    }
-
     // Received lists, in order, once the event loop has delivered them.
     QList<QStringList> receivedBy(SingleInstance& instance, const std::function<void()>& launches, int expected)
     {
@@ -62,16 +46,14 @@ protected:
         return received;
     }
 
-    QTemporaryDir mRuntime;
-    bool mHad = false;
-    QByteArray mOld;
+    quendle::test::TemporaryHome mHome;
 };
 
 TEST_F(SingleInstanceTest, TheSocketLivesInTheRuntimeFolderOnlyWhenItIsPrivate)
 {
-    EXPECT_EQ(SingleInstance::socketPath(), mRuntime.path() + QStringLiteral("/quendle.socket"));
+    EXPECT_EQ(SingleInstance::socketPath(), mHome.runtimeDir() + QStringLiteral("/quendle.socket"));
     // Others may enter: a folder of our own in the temporary folder is used instead.
-    QFile::setPermissions(mRuntime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+    QFile::setPermissions(mHome.runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
         | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
     const QString own = QDir::tempPath() + QStringLiteral("/quendle-%1").arg(::getuid());
     EXPECT_EQ(SingleInstance::socketPath(), own + QStringLiteral("/quendle.socket"));

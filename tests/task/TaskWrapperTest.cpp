@@ -61,11 +61,7 @@ bool processExists(pid_t pid) { return QFile::exists(QStringLiteral("/proc/%1").
 QString writeScript(const QTemporaryDir& dir, const QString& name, const QByteArray& body)
 {
     const QString path = dir.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(body);
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    test::writeFile(path, body, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;
 }
 
