@@ -151,6 +151,12 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments, cons
         process.setStandardOutputFile(options.outputFile);
     if (!options.workingDirectory.isEmpty())
         process.setWorkingDirectory(options.workingDirectory);
+    if (!options.environment.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (auto it = options.environment.cbegin(); it != options.environment.cend(); ++it)
+            environment.insert(it.key(), it.value());
+        process.setProcessEnvironment(environment);
+    }
     process.start(program, arguments);
     run.started = process.waitForStarted(30000);
     if (!run.started)

@@ -68,6 +68,7 @@ struct ProgramOptions {
     QString outputFile {}; // standard output goes into this file
     bool mergeChannels = false;
     int timeoutMs = 300000;
+    QMap<QString, QString> environment {}; // added to this process's
 };
 
 // Runs a program to completion (no shell) with standard input from /dev/null; kills it at

@@ -1,9 +1,9 @@
 // What the Trash tests share: a fixed clock, file-system probes, and `gio trash --list`.
 #include "trash/TrashTestSupport.h"
 
+#include "support/TestEnvironment.h"
+
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 
 #include <unistd.h>
 
@@ -56,9 +56,9 @@ unsigned permissions(const QString& path)
 QString gioUnavailableReason()
 {
     QStringList missing;
-    for (const char* program : {"gio", "dbus-run-session"}) {
-        if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
-            missing << QString::fromLatin1(program);
+    for (const QString& program : {QStringLiteral("gio"), QStringLiteral("dbus-run-session")}) {
+        if (!haveProgram(program))
+            missing << program;
     }
     if (missing.isEmpty())
         return {};
@@ -70,23 +70,19 @@ namespace {
 // Runs `gio trash ARGUMENTS` and returns its standard output.
 std::optional<QByteArray> runGioTrash(const QStringList& arguments, QString* error)
 {
-    QProcess gio;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    gio.setProcessEnvironment(environment);
-    gio.setStandardInputFile(QProcess::nullDevice());
+    ProgramOptions options;
+    options.timeoutMs = 60000;
+    options.environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     // gio reaches the Trash through the gvfs daemon, which a private session bus starts on demand.
-    gio.start(QStringLiteral("dbus-run-session"),
-        QStringList {QStringLiteral("--"), QStringLiteral("gio"), QStringLiteral("trash")} + arguments);
-    const bool finished = gio.waitForStarted(30000) && gio.waitForFinished(60000);
-    if (!finished || gio.exitStatus() != QProcess::NormalExit || gio.exitCode() != 0) {
+    const ProgramRun gio = runProgram(QStringLiteral("dbus-run-session"),
+        QStringList {QStringLiteral("--"), QStringLiteral("gio"), QStringLiteral("trash")} + arguments, options);
+    if (!gio.ok()) {
         if (error)
-            *error = QString::fromLocal8Bit(gio.readAllStandardError());
-        if (!finished)
-            gio.kill();
+            *error = gio.err;
         return std::nullopt;
     }
-    return gio.readAllStandardOutput();
+    // gio writes every byte outside printable ASCII as \xNN: nothing is lost in the text.
+    return gio.out.toUtf8();
 }
 
 } // namespace
