@@ -34,6 +34,8 @@ bool handOverFromAnotherLaunch(const QStringList& files)
 // Each test has a private runtime folder of its own (and its own HOME and XDG folders).
 class SingleInstanceTest : public ::testing::Test {
 protected:
+    void SetUp() override { ASSERT_TRUE(mHome.isValid()); }
+
     // Received lists, in order, once the event loop has delivered them.
     QList<QStringList> receivedBy(SingleInstance& instance, const std::function<void()>& launches, int expected)
     {

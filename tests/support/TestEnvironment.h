@@ -20,6 +20,7 @@ class TemporaryHome {
 public:
     TemporaryHome();
     ~TemporaryHome();
+    bool isValid() const { return mDir.isValid(); }
     QString root() const { return mDir.path(); }
     QString home() const { return mDir.path() + QStringLiteral("/home"); }
     QString configHome() const { return mDir.path() + QStringLiteral("/config"); }
