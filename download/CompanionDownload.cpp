@@ -119,57 +119,12 @@ void CompanionDownload::startUpdateDownload(const QUrl& url)
     downloadPath = destination;
     mDownloadProgressValue = 0.0;
 
-    // Each chunk is written as it arrives; the delegate only counts it.
-    const auto receive = [this, reply, partialFile]() -> bool {
-        while (reply->bytesAvailable() > 0) {
-            const QByteArray chunk = reply->read(1 << 20);
-            if (chunk.isEmpty())
-                break;
-            if (partialFile->write(chunk) != chunk.size()) {
-                downloadDidFailWithError(reply, partialFile->errorString());
-                return false;
-            }
-            downloadDidReceiveDataOfLength(reply, static_cast<std::uint32_t>(chunk.size()));
-        }
-        return true;
-    };
-
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
-        if (reply != updateDownload)
-            return;
-        // An error page is not the image: 404 and the like end the download here.
-        if (httpStatus(reply) >= 400) {
-            downloadDidFailWithError(reply, reply->errorString());
-            return;
-        }
-        downloadDidReceiveResponse(reply, expectedContentLength(reply));
-    });
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply, receive] {
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { replyResponded(reply); });
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply, partialFile] {
         if (reply == updateDownload && httpStatus(reply) < 400)
-            receive();
+            receiveChunks(reply, partialFile);
     });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, partialFile, receive] {
-        if (reply != updateDownload)
-            return;
-        const int status = httpStatus(reply);
-        if (reply->error() != QNetworkReply::NoError || (status != 0 && (status < 200 || status > 299))) {
-            downloadDidFailWithError(reply, reply->errorString());
-            return;
-        }
-        if (!receive())
-            return;
-        const bool flushed = partialFile->flush();
-        const QByteArray from = QFile::encodeName(partialFile->fileName());
-        partialFile->close();
-        // rename() replaces whatever is at the destination in one step, a symbolic link
-        // included, instead of writing through it.
-        if (!flushed || std::rename(from.constData(), QFile::encodeName(*downloadPath).constData()) != 0) {
-            downloadDidFailWithError(reply, partialFile->errorString());
-            return;
-        }
-        partialFile->setAutoRemove(false);
-        downloadDidFinish(reply);
-    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, partialFile] { replyFinished(reply, partialFile); });
 
     mOutlets.progressField->setText(kConnectingText);
     mOutlets.progressIndicator->show();
@@ -179,6 +134,58 @@ void CompanionDownload::startUpdateDownload(const QUrl& url)
     mOutlets.progressPanel->show();
     mOutlets.progressPanel->raise();
     mOutlets.progressPanel->activateWindow();
+}
+
+void CompanionDownload::replyResponded(QNetworkReply* reply)
+{
+    if (reply != updateDownload)
+        return;
+    // An error page is not the image: 404 and the like end the download here.
+    if (httpStatus(reply) >= 400) {
+        downloadDidFailWithError(reply, reply->errorString());
+        return;
+    }
+    downloadDidReceiveResponse(reply, expectedContentLength(reply));
+}
+
+bool CompanionDownload::receiveChunks(QNetworkReply* reply, QTemporaryFile* partialFile)
+{
+    // Each chunk is written as it arrives; the download's steps only count it.
+    while (reply->bytesAvailable() > 0) {
+        const QByteArray chunk = reply->read(1 << 20);
+        if (chunk.isEmpty())
+            break;
+        if (partialFile->write(chunk) != chunk.size()) {
+            downloadDidFailWithError(reply, partialFile->errorString());
+            return false;
+        }
+        downloadDidReceiveDataOfLength(reply, static_cast<std::uint32_t>(chunk.size()));
+    }
+    return true;
+}
+
+void CompanionDownload::replyFinished(QNetworkReply* reply, QTemporaryFile* partialFile)
+{
+    if (reply != updateDownload)
+        return;
+    const int status = httpStatus(reply);
+    if (reply->error() != QNetworkReply::NoError || (status != 0 && (status < 200 || status > 299))) {
+        downloadDidFailWithError(reply, reply->errorString());
+        return;
+    }
+    if (!receiveChunks(reply, partialFile))
+        return;
+    const bool flushed = partialFile->flush();
+    const QByteArray from = QFile::encodeName(partialFile->fileName());
+    partialFile->close();
+    // rename() replaces whatever is at the destination in one step, a symbolic link included,
+    // instead of writing through it.
+    if (!flushed || std::rename(from.constData(), QFile::encodeName(*downloadPath).constData()) != 0) {
+        downloadDidFailWithError(reply, partialFile->errorString());
+        return;
+    }
+    partialFile->setAutoRemove(false);
+    downloadDidFinish(reply);
 }
 
 void CompanionDownload::endUpdateDownload()

@@ -15,6 +15,7 @@ class QLabel;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QProgressBar;
+class QTemporaryFile;
 
 namespace quendle {
 
@@ -58,6 +59,10 @@ public:
     double downloadProgressValue() const { return mDownloadProgressValue; }
 
 private:
+    // The reply's signals, while it is the running download's.
+    void replyResponded(QNetworkReply* reply);
+    bool receiveChunks(QNetworkReply* reply, QTemporaryFile* partialFile);
+    void replyFinished(QNetworkReply* reply, QTemporaryFile* partialFile);
     // The bar takes the bottom line's place while a download runs.
     void showBottomText(bool shown);
 
