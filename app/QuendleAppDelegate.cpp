@@ -1,14 +1,12 @@
-// The application delegate's shell: building the main interface, start-up, the entry points.
+// The application delegate: building the main interface, start-up, the entry points.
 #include "app/QuendleAppDelegate.h"
 
 #include "app/FileDrops.h"
-#include "app/WindowSetup.h"
-#include "expansion/ProgressCounter.h"
 #include "platform/Seam.h"
 #include "prefs/PathControl.h"
 #include "prefs/UserDefaults.h"
-#include "progress/ExtractingProgressWindow.h"
 #include "trash/FileManager.h"
+#include "views/WindowSetup.h"
 
 #include "ui_DownloadPanel.h"
 #include "ui_MainWindow.h"
@@ -26,21 +24,18 @@ QuendleAppDelegate::QuendleAppDelegate(Seam& seam, UserDefaults& defaults, QObje
     , mSeam(seam)
     , mDefaults(defaults)
     , mFileManager(std::make_unique<FileManager>(seam))
+    , mExpansion(std::make_unique<ExpansionController>(seam, defaults, *mFileManager))
 {
+    connect(mExpansion.get(), &ExpansionController::expansionCompleted, this, &QuendleAppDelegate::expansionCompleted);
 }
 
 QuendleAppDelegate::~QuendleAppDelegate()
 {
-    // A run still going when the delegate goes away: the archiver is stopped (killed if it
-    // must be) so that the waiter returns; the waiter is joined before the wrapper it waits on
-    // goes, since it may not have begun to wait yet.
-    if (searchTask)
-        searchTask->stopAndReap();
-    if (mWaiter.joinable())
-        mWaiter.join();
-    searchTask.reset();
-    if (m_mMainWindow)
-        delete m_mMainWindow;
+    // The expansion goes first: it stops and reaps a run still going, and it uses the windows.
+    mExpansion.reset();
+    mDownload.reset();
+    mPreferences.reset();
+    delete m_mMainWindow;
     delete mPasswordWindow;
     delete progressPanel;
 }
@@ -55,30 +50,20 @@ void QuendleAppDelegate::loadMainInterface(bool mainWindowNow)
     mPasswordWindow = new QDialog;
     mPasswordUi = std::make_unique<Ui::PasswordWindow>();
     mPasswordUi->setupUi(mPasswordWindow);
-    mTopTextOnPasswordWindow = mPasswordUi->mTopTextOnPasswordWindow;
-    mOkButtonPasswordWindow = mPasswordUi->mOkButtonPasswordWindow;
-    mCnlButtonPasswordWindow = mPasswordUi->mCnlButtonPasswordWindow;
-    mPasswdField = mPasswordUi->mPasswdField;
-    mBottomTextOnPasswordWindow = mPasswordUi->mBottomTextOnPasswordWindow;
     // The notice of a refused password keeps its room while hidden, so that showing it moves
     // neither the field being typed in nor the buttons.
-    QSizePolicy noticePolicy = mBottomTextOnPasswordWindow->sizePolicy();
+    QSizePolicy noticePolicy = mPasswordUi->mBottomTextOnPasswordWindow->sizePolicy();
     noticePolicy.setRetainSizeWhenHidden(true);
-    mBottomTextOnPasswordWindow->setSizePolicy(noticePolicy);
+    mPasswordUi->mBottomTextOnPasswordWindow->setSizePolicy(noticePolicy);
+    mExpansion->setPasswordWindow({mPasswordWindow, mPasswordUi->mTopTextOnPasswordWindow,
+        mPasswordUi->mOkButtonPasswordWindow, mPasswordUi->mCnlButtonPasswordWindow, mPasswordUi->mPasswdField,
+        mPasswordUi->mBottomTextOnPasswordWindow});
 
     progressPanel = new QDialog;
     mDownloadUi = std::make_unique<Ui::DownloadPanel>();
     mDownloadUi->setupUi(progressPanel);
-    progressIndicator = mDownloadUi->progressIndicator;
-    progressField = mDownloadUi->progressField;
-
-    connect(mOkButtonPasswordWindow, &QPushButton::clicked, this,
-        [this] { clickOnButtonPasswordWindow(mOkButtonPasswordWindow); });
-    connect(mCnlButtonPasswordWindow, &QPushButton::clicked, this,
-        [this] { clickOnButtonPasswordWindow(mCnlButtonPasswordWindow); });
-    // The password window goes by many ways (its close button, Escape, a window manager's
-    // close): each ends the same.
-    connect(mPasswordWindow, &QDialog::rejected, this, &QuendleAppDelegate::passwordWindowClosed);
+    mDownload = std::make_unique<CompanionDownload>(
+        mSeam, DownloadOutlets {progressPanel, mDownloadUi->progressIndicator, mDownloadUi->progressField});
 
     mMainWindowDeferred = !mainWindowNow;
     if (mainWindowNow)
@@ -92,20 +77,16 @@ void QuendleAppDelegate::buildMainWindow()
     mMainUi = std::make_unique<Ui::MainWindow>();
     mMainUi->setupUi(mainWindow);
     m_mMainWindow = mainWindow;
-    mIsUsedCustomFolder = mMainUi->mIsUsedCustomFolder;
-    mIsUSedRevealInFinder = mMainUi->mIsUSedRevealInFinder;
-    mActionAfterExpanding = mMainUi->mActionAfterExpanding;
-    mCustomFolder = mMainUi->mCustomFolder;
-    mBottomText = mMainUi->mBottomText;
+    mDownload->setBottomText(mMainUi->mBottomText);
+    mPreferences = std::make_unique<PreferenceControls>(mSeam, mDefaults,
+        PreferenceOutlets {mMainUi->mIsUsedCustomFolder, mMainUi->mIsUSedRevealInFinder,
+            mMainUi->mActionAfterExpanding, mMainUi->mCustomFolder});
 
     connect(mMainUi->actionOpen, &QAction::triggered, this, &QuendleAppDelegate::openArchive);
     connect(mMainUi->actionQuit, &QAction::triggered, this, [this] { mSeam.terminate(); });
     connect(mMainUi->homePageButton, &QPushButton::clicked, this, &QuendleAppDelegate::gotoHomePage);
     connect(mMainUi->ticketsButton, &QPushButton::clicked, this, &QuendleAppDelegate::submitTickets);
     connect(mMainUi->downloadButton, &QPushButton::clicked, this, &QuendleAppDelegate::downloadVorlith);
-    connect(mIsUsedCustomFolder, &QCheckBox::clicked, this, &QuendleAppDelegate::changePreferences);
-    connect(mIsUSedRevealInFinder, &QCheckBox::clicked, this, &QuendleAppDelegate::changePreferences);
-    connect(mActionAfterExpanding, &QComboBox::activated, this, &QuendleAppDelegate::changePreferences);
 
     // Files dropped on the main window arrive as files opened with the application do.
     acceptFileDrops(m_mMainWindow, [this](const QStringList& files) { applicationOpenFiles(files); });
@@ -114,7 +95,7 @@ void QuendleAppDelegate::buildMainWindow()
 
     centerOnScreen(m_mMainWindow);
     setContentBorderThickness(m_mMainWindow, 30);
-    loadPreferenceControls();
+    mPreferences->loadPreferenceControls();
 }
 
 QMainWindow* QuendleAppDelegate::mMainWindow()
@@ -129,7 +110,7 @@ QMainWindow* QuendleAppDelegate::mMainWindow()
 void QuendleAppDelegate::awakeFromNib()
 {
     isOpenfromFinder = false;
-    mOkButtonPasswordWindow->setDefault(true);
+    mPasswordUi->mOkButtonPasswordWindow->setDefault(true);
 }
 
 void QuendleAppDelegate::applicationDidFinishLaunching()
@@ -150,6 +131,26 @@ void QuendleAppDelegate::applicationOpenFiles(const QStringList& paths)
     applicationOpenFile(paths.first());
 }
 
+bool QuendleAppDelegate::applicationOpenFile(const QString& path)
+{
+    // An archive taken in means a launch with a file: the main window is not shown for it.
+    if (acceptsArchive(mExpansion->requestState()))
+        isOpenfromFinder = true;
+    return mExpansion->applicationOpenFile(path);
+}
+
+void QuendleAppDelegate::changePreferences()
+{
+    if (mPreferences)
+        mPreferences->changePreferences();
+}
+
+void QuendleAppDelegate::pathControlDoubleClick()
+{
+    if (mPreferences)
+        mPreferences->pathControlDoubleClick();
+}
+
 void QuendleAppDelegate::openArchive()
 {
     OpenPanel panel;
@@ -168,10 +169,6 @@ void QuendleAppDelegate::openArchive()
     if (!chosen || chosen->isEmpty())
         return;
     applicationOpenFile(QString(chosen->first()));
-}
-
-void QuendleAppDelegate::processStarted()
-{
 }
 
 QWidget* QuendleAppDelegate::downloadPanel() const

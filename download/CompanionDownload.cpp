@@ -1,5 +1,5 @@
 // The companion download (Vorlith's disk image, with its progress panel) and the main window's web links.
-#include "app/QuendleAppDelegate.h"
+#include "download/CompanionDownload.h"
 
 #include "download/Links.h"
 #include "platform/Seam.h"
@@ -55,29 +55,42 @@ int barValue(double percentage)
 
 } // namespace
 
-void QuendleAppDelegate::gotoHomePage()
+CompanionDownload::CompanionDownload(Seam& seam, const DownloadOutlets& outlets, QObject* parent)
+    : QObject(parent)
+    , mSeam(seam)
+    , mOutlets(outlets)
+{
+}
+
+void CompanionDownload::showBottomText(bool shown)
+{
+    if (mOutlets.mBottomText)
+        mOutlets.mBottomText->setVisible(shown);
+}
+
+void CompanionDownload::gotoHomePage()
 {
     mSeam.openUrl(homePageUrl());
 }
 
-void QuendleAppDelegate::submitTickets()
+void CompanionDownload::submitTickets()
 {
     mSeam.openUrl(ticketsUrl());
 }
 
-void QuendleAppDelegate::downloadVorlith()
+void CompanionDownload::downloadVorlith()
 {
     startUpdateDownload(companionUrl());
 }
 
-void QuendleAppDelegate::startUpdateDownload(const QUrl& url)
+void CompanionDownload::startUpdateDownload(const QUrl& url)
 {
     // The fields hold one download. Another click while it runs only brings its panel forward;
     // the running transfer and its file are left alone.
     if (updateDownload) {
-        progressPanel->show();
-        progressPanel->raise();
-        progressPanel->activateWindow();
+        mOutlets.progressPanel->show();
+        mOutlets.progressPanel->raise();
+        mOutlets.progressPanel->activateWindow();
         return;
     }
 
@@ -106,73 +119,80 @@ void QuendleAppDelegate::startUpdateDownload(const QUrl& url)
     downloadPath = destination;
     mDownloadProgressValue = 0.0;
 
-    // Each chunk is written as it arrives; the delegate only counts it.
-    const auto receive = [this, reply, partialFile]() -> bool {
-        while (reply->bytesAvailable() > 0) {
-            const QByteArray chunk = reply->read(1 << 20);
-            if (chunk.isEmpty())
-                break;
-            if (partialFile->write(chunk) != chunk.size()) {
-                downloadDidFailWithError(reply, partialFile->errorString());
-                return false;
-            }
-            downloadDidReceiveDataOfLength(reply, static_cast<std::uint32_t>(chunk.size()));
-        }
-        return true;
-    };
-
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
-        if (reply != updateDownload)
-            return;
-        // An error page is not the image: 404 and the like end the download here.
-        if (httpStatus(reply) >= 400) {
-            downloadDidFailWithError(reply, reply->errorString());
-            return;
-        }
-        downloadDidReceiveResponse(reply, expectedContentLength(reply));
-    });
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply, receive] {
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { replyResponded(reply); });
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply, partialFile] {
         if (reply == updateDownload && httpStatus(reply) < 400)
-            receive();
+            receiveChunks(reply, partialFile);
     });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, partialFile, receive] {
-        if (reply != updateDownload)
-            return;
-        const int status = httpStatus(reply);
-        if (reply->error() != QNetworkReply::NoError || (status != 0 && (status < 200 || status > 299))) {
-            downloadDidFailWithError(reply, reply->errorString());
-            return;
-        }
-        if (!receive())
-            return;
-        const bool flushed = partialFile->flush();
-        const QByteArray from = QFile::encodeName(partialFile->fileName());
-        partialFile->close();
-        // rename() replaces whatever is at the destination in one step, a symbolic link
-        // included, instead of writing through it.
-        if (!flushed || std::rename(from.constData(), QFile::encodeName(*downloadPath).constData()) != 0) {
-            downloadDidFailWithError(reply, partialFile->errorString());
-            return;
-        }
-        partialFile->setAutoRemove(false);
-        downloadDidFinish(reply);
-    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, partialFile] { replyFinished(reply, partialFile); });
 
-    progressField->setText(kConnectingText);
-    progressIndicator->show();
-    mBottomText->hide();
+    mOutlets.progressField->setText(kConnectingText);
+    mOutlets.progressIndicator->show();
+    showBottomText(false);
     // Indeterminate: the bar animates by itself while its range is empty.
-    progressIndicator->setRange(0, 0);
-    progressPanel->show();
-    progressPanel->raise();
-    progressPanel->activateWindow();
+    mOutlets.progressIndicator->setRange(0, 0);
+    mOutlets.progressPanel->show();
+    mOutlets.progressPanel->raise();
+    mOutlets.progressPanel->activateWindow();
 }
 
-void QuendleAppDelegate::endUpdateDownload()
+void CompanionDownload::replyResponded(QNetworkReply* reply)
 {
-    progressField->setText(QString());
+    if (reply != updateDownload)
+        return;
+    // An error page is not the image: 404 and the like end the download here.
+    if (httpStatus(reply) >= 400) {
+        downloadDidFailWithError(reply, reply->errorString());
+        return;
+    }
+    downloadDidReceiveResponse(reply, expectedContentLength(reply));
+}
+
+bool CompanionDownload::receiveChunks(QNetworkReply* reply, QTemporaryFile* partialFile)
+{
+    // Each chunk is written as it arrives; the download's steps only count it.
+    while (reply->bytesAvailable() > 0) {
+        const QByteArray chunk = reply->read(1 << 20);
+        if (chunk.isEmpty())
+            break;
+        if (partialFile->write(chunk) != chunk.size()) {
+            downloadDidFailWithError(reply, partialFile->errorString());
+            return false;
+        }
+        downloadDidReceiveDataOfLength(reply, static_cast<std::uint32_t>(chunk.size()));
+    }
+    return true;
+}
+
+void CompanionDownload::replyFinished(QNetworkReply* reply, QTemporaryFile* partialFile)
+{
+    if (reply != updateDownload)
+        return;
+    const int status = httpStatus(reply);
+    if (reply->error() != QNetworkReply::NoError || (status != 0 && (status < 200 || status > 299))) {
+        downloadDidFailWithError(reply, reply->errorString());
+        return;
+    }
+    if (!receiveChunks(reply, partialFile))
+        return;
+    const bool flushed = partialFile->flush();
+    const QByteArray from = QFile::encodeName(partialFile->fileName());
+    partialFile->close();
+    // rename() replaces whatever is at the destination in one step, a symbolic link included,
+    // instead of writing through it.
+    if (!flushed || std::rename(from.constData(), QFile::encodeName(*downloadPath).constData()) != 0) {
+        downloadDidFailWithError(reply, partialFile->errorString());
+        return;
+    }
+    partialFile->setAutoRemove(false);
+    downloadDidFinish(reply);
+}
+
+void CompanionDownload::endUpdateDownload()
+{
+    mOutlets.progressField->setText(QString());
     // An indeterminate bar stops animating once hidden; its mode is left for the next start.
-    progressPanel->hide();
+    mOutlets.progressPanel->hide();
     if (QNetworkReply* reply = updateDownload.data()) {
         // Cleared first, so that whatever abort() emits finds no download of ours.
         updateDownload.clear();
@@ -186,32 +206,32 @@ void QuendleAppDelegate::endUpdateDownload()
     downloadPath.reset();
 }
 
-void QuendleAppDelegate::presentDownloadSuccess()
+void CompanionDownload::presentDownloadSuccess()
 {
-    progressIndicator->hide();
-    mBottomText->show();
+    mOutlets.progressIndicator->hide();
+    showBottomText(true);
     mSeam.runPanel(Panel {QStringLiteral("Update Downloaded"),
         QStringLiteral("Vorlith app will be found on the newly opened disk image."), QStringLiteral("OK"), QString(),
         AlertStyle::Informational});
 }
 
-void QuendleAppDelegate::presentDownloadError()
+void CompanionDownload::presentDownloadError()
 {
-    progressIndicator->hide();
-    mBottomText->show();
+    mOutlets.progressIndicator->hide();
+    showBottomText(true);
     mSeam.runPanel(Panel {QStringLiteral("Unable to Download"),
         QStringLiteral("Quendle was not able to download Vorlith app from the server."), QStringLiteral("OK"),
         QString(), AlertStyle::Informational});
 }
 
-void QuendleAppDelegate::downloadDidReceiveResponse(QNetworkReply*, std::int64_t expectedContentLength)
+void CompanionDownload::downloadDidReceiveResponse(QNetworkReply*, std::int64_t expectedContentLength)
 {
     downloadResponse = expectedContentLength;
     downloadBytes = 0;
-    progressField->setText(kConnectedText);
+    mOutlets.progressField->setText(kConnectedText);
 }
 
-void QuendleAppDelegate::downloadDidReceiveDataOfLength(QNetworkReply*, std::uint32_t length)
+void CompanionDownload::downloadDidReceiveDataOfLength(QNetworkReply*, std::uint32_t length)
 {
     const std::int64_t expected = downloadResponse.value_or(-1);
     // A 32-bit counter: past 4 GiB it starts again from small values.
@@ -219,13 +239,13 @@ void QuendleAppDelegate::downloadDidReceiveDataOfLength(QNetworkReply*, std::uin
     if (expected > 0) {
         const float percentage = static_cast<float>(downloadBytes) / static_cast<float>(expected) * 100.0f;
         mDownloadProgressValue = static_cast<double>(percentage);
-        progressIndicator->setRange(0, 100);
-        progressIndicator->setValue(barValue(mDownloadProgressValue));
+        mOutlets.progressIndicator->setRange(0, 100);
+        mOutlets.progressIndicator->setValue(barValue(mDownloadProgressValue));
     }
-    progressField->setText(kReceivingText);
+    mOutlets.progressField->setText(kReceivingText);
 }
 
-void QuendleAppDelegate::downloadDidFinish(QNetworkReply*)
+void CompanionDownload::downloadDidFinish(QNetworkReply*)
 {
     // Without a download there is no file of ours to open, nor one to delete.
     if (!downloadPath) {
@@ -241,14 +261,14 @@ void QuendleAppDelegate::downloadDidFinish(QNetworkReply*)
     }
     // The transfer succeeded; only this desktop has nothing that opens a disk image. The file
     // stays where it is and the user learns where that is.
-    progressIndicator->hide();
-    mBottomText->show();
+    mOutlets.progressIndicator->hide();
+    showBottomText(true);
     mSeam.runPanel(Panel {QStringLiteral("Update Downloaded"),
         QStringLiteral("Vorlith app was downloaded to \"%1\", but the disk image could not be opened here.").arg(path),
         QStringLiteral("OK"), QString(), AlertStyle::Informational});
 }
 
-void QuendleAppDelegate::downloadDidFailWithError(QNetworkReply*, const QString&)
+void CompanionDownload::downloadDidFailWithError(QNetworkReply*, const QString&)
 {
     endUpdateDownload();
     presentDownloadError();

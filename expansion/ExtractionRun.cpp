@@ -1,6 +1,6 @@
 // The extraction run: the archiver as a child process, the progress poll, the stop control,
 // and the completion steps once the archiver has exited.
-#include "app/QuendleAppDelegate.h"
+#include "expansion/ExpansionController.h"
 
 #include "expansion/Planning.h"
 #include "expansion/ProgressCounter.h"
@@ -16,9 +16,8 @@
 
 namespace quendle {
 
-QuendleAppDelegate::RunStart QuendleAppDelegate::startExtractionRun(int timerIntervalMs, bool showWindowFirst)
+ExpansionController::RunStart ExpansionController::startExtractionRun(int timerIntervalMs)
 {
-    Q_UNUSED(showWindowFirst);
     // One run per process: a second start would overwrite the running task and its waiter.
     if (searchTask || mWaiter.joinable() || mRequestState == RequestState::Running
         || mRequestState == RequestState::Completing || mRequestState == RequestState::Ending) {
@@ -42,7 +41,7 @@ QuendleAppDelegate::RunStart QuendleAppDelegate::startExtractionRun(int timerInt
     });
     auto* timer = new QTimer(this);
     timer->setInterval(timerIntervalMs);
-    connect(timer, &QTimer::timeout, this, &QuendleAppDelegate::myTimerTest);
+    connect(timer, &QTimer::timeout, this, &ExpansionController::myTimerTest);
     timer->start();
     setMExtractTimer(timer);
 
@@ -51,14 +50,14 @@ QuendleAppDelegate::RunStart QuendleAppDelegate::startExtractionRun(int timerInt
     return RunStart::Started;
 }
 
-void QuendleAppDelegate::myTimerTest()
+void ExpansionController::myTimerTest()
 {
     if (!mProgressCounter || !mExtractProgressWindow)
         return;
     mExtractProgressWindow->updateProgressIndicatorValue(double(mProgressCounter->poll()));
 }
 
-void QuendleAppDelegate::processFinished()
+void ExpansionController::processFinished()
 {
     if (mExtractTimer())
         myTimerTest();
@@ -66,13 +65,13 @@ void QuendleAppDelegate::processFinished()
     mExtractProgressWindow->orderOut();
 }
 
-void QuendleAppDelegate::appendOutput(const QString& output)
+void ExpansionController::appendOutput(const QString& output)
 {
     // Only the archiver's reasons are kept, for the alert when it fails.
     mFailureReasons.feed(output);
 }
 
-void QuendleAppDelegate::stopExtract()
+void ExpansionController::stopExtract()
 {
     if (!searchTask)
         return;
@@ -80,7 +79,7 @@ void QuendleAppDelegate::stopExtract()
     searchTask->stopProcess();
 }
 
-void QuendleAppDelegate::waitInNewThread(TaskWrapper* task)
+void ExpansionController::waitInNewThread(TaskWrapper* task)
 {
     // The waiter only waits; everything that follows happens on the main thread.
     const int status = task->waitUntilExit();
@@ -88,7 +87,7 @@ void QuendleAppDelegate::waitInNewThread(TaskWrapper* task)
     QMetaObject::invokeMethod(this, [this, status] { completeExpansion(status); }, Qt::QueuedConnection);
 }
 
-void QuendleAppDelegate::completeExpansion(int exitStatus)
+void ExpansionController::completeExpansion(int exitStatus)
 {
     traceStep("completion steps");
     if (mWaiter.joinable())
@@ -112,7 +111,7 @@ void QuendleAppDelegate::completeExpansion(int exitStatus)
     // The archive itself is never the item that goes to the Trash.
     if (trashesAfterExpanding(mDefaults)
         && QDir::cleanPath(whatToShow()) != QDir::cleanPath(mArchivePath))
-        mFileManager->trashPath(whatToShow(), false);
+        mFileManager.trashPath(whatToShow(), false);
     // The last poll: the archiver has exited, so the count is taken exactly, once.
     if (mExtractTimer() && mProgressCounter)
         mExtractProgressWindow->updateProgressIndicatorValue(double(mProgressCounter->countNow()));

@@ -1,7 +1,6 @@
 // The one door through which an archive enters an expansion, and the replace prompt.
-#include "app/QuendleAppDelegate.h"
+#include "expansion/ExpansionController.h"
 
-#include "app/WindowSetup.h"
 #include "expansion/Planning.h"
 #include "platform/Paths.h"
 #include "platform/Seam.h"
@@ -9,6 +8,7 @@
 #include "prefs/UserDefaults.h"
 #include "progress/ExtractingProgressWindow.h"
 #include "trash/FileManager.h"
+#include "views/WindowSetup.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -37,7 +37,7 @@ ListingShape shapeOf(const ArchiveListing& listing)
 
 } // namespace
 
-bool QuendleAppDelegate::applicationOpenFile(const QString& path)
+bool ExpansionController::applicationOpenFile(const QString& path)
 {
     // One request at a time: an archive that arrives inside another's prompts, run or end
     // changes nothing of it. Only a request waiting for its password gives way.
@@ -47,17 +47,16 @@ bool QuendleAppDelegate::applicationOpenFile(const QString& path)
     }
     if (mRequestState == RequestState::WaitingForPassword) {
         // The waiting request is dropped; the window comes back if the newcomer needs it.
-        mPasswordWindow->hide();
-        mBottomTextOnPasswordWindow->setHidden(true);
+        mPassword.mPasswordWindow->hide();
+        mPassword.mBottomTextOnPasswordWindow->setHidden(true);
     }
 
     // The password window is prepared whatever follows.
-    setContentBorderThickness(mPasswordWindow, 20);
-    centerOnScreen(mPasswordWindow);
-    mTopTextOnPasswordWindow->setText(QStringLiteral("Type in password for %1").arg(fileNameOfPath(path)));
+    setContentBorderThickness(mPassword.mPasswordWindow, 20);
+    centerOnScreen(mPassword.mPasswordWindow);
+    mPassword.mTopTextOnPasswordWindow->setText(QStringLiteral("Type in password for %1").arg(fileNameOfPath(path)));
 
     mRequestState = RequestState::Planning;
-    isOpenfromFinder = true;
     traceStep("password window prepared");
     const ListingRun opening = listArchive(toolPath(), path, std::nullopt);
     traceStep("opening listing");
@@ -91,12 +90,12 @@ bool QuendleAppDelegate::applicationOpenFile(const QString& path)
     mExtractProgressWindow->setMaxValue(double(mAmountFilesInArchive));
     mExtractProgressWindow->showWindow();
     traceStep("planned, progress window shown");
-    if (startExtractionRun(50, true) == RunStart::LaunchFailed)
+    if (startExtractionRun(50) == RunStart::LaunchFailed)
         reportToolCannotStart(searchTask->launchError());
     return true;
 }
 
-void QuendleAppDelegate::showBusyAlert()
+void ExpansionController::showBusyAlert()
 {
     Alert busy {QStringLiteral("Quendle."),
         QStringLiteral("Quendle extracts some archive. Please, wait for end of the operation and try again."),
@@ -107,7 +106,7 @@ void QuendleAppDelegate::showBusyAlert()
     mSeam.runAlert(busy);
 }
 
-QuendleAppDelegate::PlanOutcome QuendleAppDelegate::planDestination(
+ExpansionController::PlanOutcome ExpansionController::planDestination(
     const QString& archivePath, const ArchiveListing& listing)
 {
     std::optional<QString> customFolder;
@@ -132,12 +131,12 @@ QuendleAppDelegate::PlanOutcome QuendleAppDelegate::planDestination(
             {QStringLiteral("OK"), QStringLiteral("Cancel")}, AlertStyle::Warning});
         if (answer != kAlertFirstButtonReturn)
             return endRequest();
-        mFileManager->trashPath(tested, false);
+        mFileManager.trashPath(tested, false);
     }
     return PlanOutcome::Done;
 }
 
-QuendleAppDelegate::PlanOutcome QuendleAppDelegate::endRequest()
+ExpansionController::PlanOutcome ExpansionController::endRequest()
 {
     // With a window on screen the user goes back to it; with none, the application ends.
     if (anyWindowVisible()) {
@@ -149,7 +148,7 @@ QuendleAppDelegate::PlanOutcome QuendleAppDelegate::endRequest()
     return PlanOutcome::ApplicationEnded;
 }
 
-void QuendleAppDelegate::endRequestAsCancel(bool customFolderCase)
+void ExpansionController::endRequestAsCancel(bool customFolderCase)
 {
     if (customFolderCase)
         mSeam.exitProcess(1);
@@ -157,7 +156,7 @@ void QuendleAppDelegate::endRequestAsCancel(bool customFolderCase)
         mSeam.terminate();
 }
 
-void QuendleAppDelegate::reportToolCannotStart(const QString& reason)
+void ExpansionController::reportToolCannotStart(const QString& reason)
 {
     mRequestState = RequestState::Completing;
     mSeam.runAlert({QStringLiteral("Cannot Start the Archiver."),

@@ -1,5 +1,5 @@
 // The password window of an encrypted archive: each OK verifies the password with a listing.
-#include "app/QuendleAppDelegate.h"
+#include "expansion/ExpansionController.h"
 
 #include "platform/Paths.h"
 #include "platform/Seam.h"
@@ -13,45 +13,45 @@
 
 namespace quendle {
 
-void QuendleAppDelegate::showPasswordWindow()
+void ExpansionController::showPasswordWindow()
 {
     // Without a display the terminal answers for the window, as often as a password is refused.
     while (mRequestState == RequestState::WaitingForPassword) {
-        const Seam::PasswordReply reply = mSeam.askPasswordWithoutWindow(mTopTextOnPasswordWindow->text());
+        const Seam::PasswordReply reply = mSeam.askPasswordWithoutWindow(mPassword.mTopTextOnPasswordWindow->text());
         if (reply.kind == Seam::PasswordReply::ShowWindow)
             break;
         if (reply.kind == Seam::PasswordReply::Cancelled) {
-            clickOnButtonPasswordWindow(mCnlButtonPasswordWindow);
+            clickOnButtonPasswordWindow(mPassword.mCnlButtonPasswordWindow);
             return;
         }
-        mPasswdField->setText(reply.password);
-        clickOnButtonPasswordWindow(mOkButtonPasswordWindow);
+        mPassword.mPasswdField->setText(reply.password);
+        clickOnButtonPasswordWindow(mPassword.mOkButtonPasswordWindow);
     }
     if (mRequestState != RequestState::WaitingForPassword)
         return;
-    mPasswordWindow->show();
-    mPasswordWindow->raise();
-    mPasswordWindow->activateWindow();
-    mPasswdField->setFocus();
+    mPassword.mPasswordWindow->show();
+    mPassword.mPasswordWindow->raise();
+    mPassword.mPasswordWindow->activateWindow();
+    mPassword.mPasswdField->setFocus();
 }
 
-void QuendleAppDelegate::passwordWindowClosed()
+void ExpansionController::passwordWindowClosed()
 {
     // Escape, the window's close button or any other way the window goes: like its close
     // button, the application quits unless another window is left.
     if (mRequestState == RequestState::WaitingForPassword)
         mRequestState = RequestState::Idle;
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window != mPasswordWindow && window->isVisible())
+        if (window != mPassword.mPasswordWindow && window->isVisible())
             return;
     }
     mRequestState = RequestState::Ending;
     mSeam.terminate();
 }
 
-void QuendleAppDelegate::clickOnButtonPasswordWindow(QObject* sender)
+void ExpansionController::clickOnButtonPasswordWindow(QObject* sender)
 {
-    if (sender != mOkButtonPasswordWindow) {
+    if (sender != mPassword.mOkButtonPasswordWindow) {
         mRequestState = RequestState::Ending;
         mSeam.terminate();
         return;
@@ -60,10 +60,10 @@ void QuendleAppDelegate::clickOnButtonPasswordWindow(QObject* sender)
         return; // no archive is waiting for a password
 
     mRequestState = RequestState::Planning;
-    const QString password = mPasswdField->text();
+    const QString password = mPassword.mPasswdField->text();
     const ListingRun verifying = listArchive(toolPath(), m_mArgs.at(1), password);
     if (!verifying.started) {
-        mPasswordWindow->hide();
+        mPassword.mPasswordWindow->hide();
         reportToolCannotStart(verifying.error);
         return;
     }
@@ -72,14 +72,14 @@ void QuendleAppDelegate::clickOnButtonPasswordWindow(QObject* sender)
         // the destination is the user's own. The refused text is selected so that typing
         // starts a fresh try.
         mRequestState = RequestState::WaitingForPassword;
-        mBottomTextOnPasswordWindow->setHidden(false);
-        mPasswdField->selectAll();
-        mPasswdField->setFocus();
+        mPassword.mBottomTextOnPasswordWindow->setHidden(false);
+        mPassword.mPasswdField->selectAll();
+        mPassword.mPasswdField->setFocus();
         return;
     }
 
-    mPasswordWindow->hide();
-    mBottomTextOnPasswordWindow->setHidden(true);
+    mPassword.mPasswordWindow->hide();
+    mPassword.mBottomTextOnPasswordWindow->setHidden(true);
     // An archive whose names were hidden until now (encrypted headers) is planned again from
     // what the password revealed, with the same prompts, before anything is extracted.
     const ListingShape revealed {verifying.listing.topLevelName, verifying.listing.sharesTopLevel,
@@ -90,7 +90,7 @@ void QuendleAppDelegate::clickOnButtonPasswordWindow(QObject* sender)
     mAmountFilesInArchive = verifying.listing.passwordRuleCount();
     mExtractProgressWindow->setMaxValue(double(mAmountFilesInArchive));
     m_mArgs.append(QStringLiteral("-p") + password);
-    if (startExtractionRun(200, false) == RunStart::LaunchFailed) {
+    if (startExtractionRun(200) == RunStart::LaunchFailed) {
         reportToolCannotStart(searchTask->launchError());
         return;
     }

@@ -1,5 +1,5 @@
 // The main window's preference controls: loaded from the settings, written back at once.
-#include "app/QuendleAppDelegate.h"
+#include "prefs/PreferenceControls.h"
 
 #include "platform/Seam.h"
 #include "prefs/PathControl.h"
@@ -20,39 +20,55 @@ Qt::CheckState checkStateOf(int value)
 
 } // namespace
 
-void QuendleAppDelegate::loadPreferenceControls()
+PreferenceControls::PreferenceControls(
+    Seam& seam, UserDefaults& defaults, const PreferenceOutlets& outlets, QObject* parent)
+    : QObject(parent)
+    , mSeam(seam)
+    , mDefaults(defaults)
+    , mOutlets(outlets)
 {
-    mIsUsedCustomFolder->setCheckState(usesCustomFolder(mDefaults) ? Qt::Checked : Qt::Unchecked);
+}
+
+void PreferenceControls::loadPreferenceControls()
+{
+    mOutlets.mIsUsedCustomFolder->setCheckState(usesCustomFolder(mDefaults) ? Qt::Checked : Qt::Unchecked);
     // The box shows the stored integer, not revealsInFileManager: a stored 2 shows checked
     // though only 1 reveals, and saving turns it into 1.
-    mIsUSedRevealInFinder->setCheckState(checkStateOf(intValue(mDefaults.stringForKey(keys::IsRevealInFinder))));
+    mOutlets.mIsUSedRevealInFinder->setCheckState(checkStateOf(intValue(mDefaults.stringForKey(keys::IsRevealInFinder))));
     // An index the pop-up has no item for selects nothing.
-    mActionAfterExpanding->setCurrentIndex(intValue(mDefaults.stringForKey(keys::ActionAfterExpanding)));
+    mOutlets.mActionAfterExpanding->setCurrentIndex(intValue(mDefaults.stringForKey(keys::ActionAfterExpanding)));
     const std::optional<QString> folder = mDefaults.stringForKey(keys::CustomFolder);
     const std::optional<QUrl> url = folder ? urlWithString(*folder) : std::nullopt;
-    mCustomFolder->setUrl(url.value_or(QUrl()));
-    connect(mCustomFolder, &PathControl::doubleClicked, this, &QuendleAppDelegate::pathControlDoubleClick,
+    mOutlets.mCustomFolder->setUrl(url.value_or(QUrl()));
+    // Each change is stored at once.
+    connect(mOutlets.mCustomFolder, &PathControl::doubleClicked, this, &PreferenceControls::pathControlDoubleClick,
+        Qt::UniqueConnection);
+    connect(mOutlets.mIsUsedCustomFolder, &QCheckBox::clicked, this, &PreferenceControls::changePreferences,
+        Qt::UniqueConnection);
+    connect(mOutlets.mIsUSedRevealInFinder, &QCheckBox::clicked, this, &PreferenceControls::changePreferences,
+        Qt::UniqueConnection);
+    connect(mOutlets.mActionAfterExpanding, &QComboBox::activated, this, &PreferenceControls::changePreferences,
         Qt::UniqueConnection);
 }
 
-void QuendleAppDelegate::changePreferences()
+void PreferenceControls::changePreferences()
 {
-    mDefaults.setObject(QString::number(mIsUsedCustomFolder->isChecked() ? 1 : 0), keys::IsUsedCustomFolder);
-    mDefaults.setObject(QString::number(mIsUSedRevealInFinder->isChecked() ? 1 : 0), keys::IsRevealInFinder);
-    mDefaults.setObject(QString::number(mActionAfterExpanding->currentIndex()), keys::ActionAfterExpanding);
+    mDefaults.setObject(QString::number(mOutlets.mIsUsedCustomFolder->isChecked() ? 1 : 0), keys::IsUsedCustomFolder);
+    mDefaults.setObject(QString::number(mOutlets.mIsUSedRevealInFinder->isChecked() ? 1 : 0), keys::IsRevealInFinder);
+    mDefaults.setObject(QString::number(mOutlets.mActionAfterExpanding->currentIndex()), keys::ActionAfterExpanding);
     // With no folder in the control, the stored one stays as it is.
-    if (!mCustomFolder->url().isEmpty())
-        mDefaults.setObject(storedFormOf(mCustomFolder->url()), keys::CustomFolder);
+    if (!mOutlets.mCustomFolder->url().isEmpty())
+        mDefaults.setObject(storedFormOf(mOutlets.mCustomFolder->url()), keys::CustomFolder);
     mDefaults.synchronize();
 }
 
-void QuendleAppDelegate::pathControlDoubleClick()
+void PreferenceControls::pathControlDoubleClick()
 {
     const std::optional<QStringList> chosen = mSeam.runOpenPanel(folderChooserPanel());
     if (!chosen || chosen->isEmpty())
         return;
-    mCustomFolder->setURL(chosen->first());
-    mDefaults.setObject(storedFormOf(mCustomFolder->url()), keys::CustomFolder);
+    mOutlets.mCustomFolder->setURL(chosen->first());
+    mDefaults.setObject(storedFormOf(mOutlets.mCustomFolder->url()), keys::CustomFolder);
     mDefaults.synchronize();
 }
 

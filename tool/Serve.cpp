@@ -57,6 +57,51 @@ bool pumpOnce(Pump& pump, bool sourceReady, char* buffer, std::size_t capacity)
     return false;
 }
 
+// What one poll watches: the pump's side that can move (the source when nothing is pending,
+// the sink while something is) and the outputs still open.
+struct Watch {
+    pollfd fds[4];
+    int* outputs[4] = {};
+    int count = 0;
+    int sourceAt = -1;
+    int sinkAt = -1;
+};
+
+Watch watchFor(Pump* pump, int& out, int& err)
+{
+    Watch watch;
+    if (pump && pump->source >= 0 && pump->pendingAt == pump->pending.size()) {
+        watch.sourceAt = watch.count;
+        watch.fds[watch.count++] = {pump->source, POLLIN, 0};
+    }
+    if (pump && pump->sink >= 0 && pump->pendingAt < pump->pending.size()) {
+        watch.sinkAt = watch.count;
+        watch.fds[watch.count++] = {pump->sink, POLLOUT, 0};
+    }
+    for (int* fd : {&out, &err}) {
+        if (*fd >= 0) {
+            watch.outputs[watch.count] = fd;
+            watch.fds[watch.count++] = {*fd, POLLIN, 0};
+        }
+    }
+    return watch;
+}
+
+// A reader that left early has either failed (then the rest is not worth decompressing) or
+// found the tar's end (then the rest is drained, so the stream's checksum is seen). Returns
+// whether the reader's end is still unknown.
+bool settleEarlyClose(Pump& pump)
+{
+    int status = 0;
+    if (!childEnded(pump.consumer, &status))
+        return true;
+    if (!succeeded(status)) {
+        closeFd(pump.source);
+        signalChild(pump.producer, SIGTERM);
+    }
+    return false;
+}
+
 } // namespace
 
 void serve(Pump* pump, int out, int err, StreamSink* sink)
@@ -69,56 +114,29 @@ void serve(Pump* pump, int out, int err, StreamSink* sink)
             closeFd(pump->source);
             closeFd(pump->sink);
         }
-        pollfd fds[4];
-        int* watched[4] = {};
-        int count = 0;
-        int sourceAt = -1;
-        int sinkAt = -1;
-        if (pump && pump->source >= 0 && pump->pendingAt == pump->pending.size()) {
-            sourceAt = count;
-            fds[count++] = {pump->source, POLLIN, 0};
-        }
-        if (pump && pump->sink >= 0 && pump->pendingAt < pump->pending.size()) {
-            sinkAt = count;
-            fds[count++] = {pump->sink, POLLOUT, 0};
-        }
-        for (int* fd : {&out, &err}) {
-            if (*fd >= 0) {
-                watched[count] = fd;
-                fds[count++] = {*fd, POLLIN, 0};
-            }
-        }
-        if (count == 0)
-            break;
-
-        // A reader that left early has either failed (then the rest is not worth decompressing)
-        // or found the tar's end (then the rest is drained, so the stream's checksum is seen).
         if (sinkClosedEarly && pump->source >= 0) {
-            int status = 0;
-            if (childEnded(pump->consumer, &status)) {
-                sinkClosedEarly = false;
-                if (!succeeded(status)) {
-                    closeFd(pump->source);
-                    signalChild(pump->producer, SIGTERM);
-                    continue;
-                }
-            }
+            sinkClosedEarly = settleEarlyClose(*pump);
+            if (pump->source < 0)
+                continue;
         }
-        const int ready = poll(fds, nfds_t(count), sinkClosedEarly ? 100 : -1);
+        Watch watch = watchFor(pump, out, err);
+        if (watch.count == 0)
+            break;
+        const int ready = poll(watch.fds, nfds_t(watch.count), sinkClosedEarly ? 100 : -1);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
             break;
         }
 
-        for (int i = 0; i < count; ++i) {
-            if (fds[i].revents == 0)
+        for (int i = 0; i < watch.count; ++i) {
+            if (watch.fds[i].revents == 0)
                 continue;
-            if (i == sourceAt || i == sinkAt) {
-                sinkClosedEarly = pumpOnce(*pump, i == sourceAt, buffer, sizeof buffer) || sinkClosedEarly;
+            if (i == watch.sourceAt || i == watch.sinkAt) {
+                sinkClosedEarly = pumpOnce(*pump, i == watch.sourceAt, buffer, sizeof buffer) || sinkClosedEarly;
                 continue;
             }
-            int& fd = *watched[i];
+            int& fd = *watch.outputs[i];
             const std::size_t size = readSome(fd, buffer, sizeof buffer);
             if (size == 0)
                 closeFd(fd);

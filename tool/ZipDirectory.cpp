@@ -208,6 +208,74 @@ void appendNumber(std::string& out, std::uint64_t value)
     out.append(digits, result.ptr);
 }
 
+// One central directory record at the start of `record` (with `available` bytes from there):
+// the entry it describes, where its data lies and how long the record is. Nothing for a record
+// whose reading 7-Zip might do otherwise than this listing.
+struct Record {
+    ZipDirectory::Entry entry;
+    std::uint64_t offset = 0;
+    std::size_t size = 0;
+};
+
+std::optional<Record> readRecord(const char* header, std::size_t available)
+{
+    if (available < kDirectoryHeaderSize || u32(header) != kDirectoryHeader)
+        return std::nullopt;
+    const std::uint16_t flags = u16(header + 8);
+    const std::uint16_t method = u16(header + 10);
+    std::uint64_t packed = u32(header + 20);
+    std::uint64_t size = u32(header + 24);
+    const std::size_t nameLength = u16(header + 28);
+    const std::size_t extraLength = u16(header + 30);
+    const std::size_t commentLength = u16(header + 32);
+    const std::uint16_t disk = u16(header + 34);
+    Record record;
+    record.offset = u32(header + 42);
+    record.size = kDirectoryHeaderSize + nameLength + extraLength + commentLength;
+    if (available < record.size || commentLength != 0)
+        return std::nullopt;
+    if ((flags & (kFlagStrongEncryption | kFlagMaskedDirectory)) != 0
+        || (method == kMethodAes && (flags & kFlagEncrypted) == 0))
+        return std::nullopt;
+
+    const std::string_view name(header + kDirectoryHeaderSize, nameLength);
+    const std::string_view extra(header + kDirectoryHeaderSize + nameLength, extraLength);
+    if (!plainExtra(extra))
+        return std::nullopt;
+    if (!readZip64(extra, size == 0xFFFFFFFF, packed == 0xFFFFFFFF, record.offset == 0xFFFFFFFF, disk == 0xFFFF,
+            &size, &packed, &record.offset))
+        return std::nullopt;
+    if ((disk != 0 && disk != 0xFFFF))
+        return std::nullopt;
+
+    if (name.empty() || name.find('\\') != std::string_view::npos)
+        return std::nullopt;
+    if (!isAscii(name) && (flags & kFlagUtf8) == 0)
+        return std::nullopt; // a legacy code page: 7-Zip's guess is its own
+    if (!plainUtf8(name))
+        return std::nullopt;
+
+    record.entry.path = name;
+    if (record.entry.path.back() == '/') {
+        record.entry.folder = true;
+        record.entry.path.remove_suffix(1);
+        if (record.entry.path.empty())
+            return std::nullopt;
+    }
+    record.entry.encrypted = (flags & kFlagEncrypted) != 0;
+    return record;
+}
+
+// The file begins with the first entry's local header: nothing was put before the archive.
+bool beginsWithEntry(const ReadAt& readAt, std::string_view first, std::uint64_t directoryOffset)
+{
+    if (kLocalHeaderSize + first.size() > directoryOffset)
+        return false;
+    std::string local(kLocalHeaderSize + first.size(), '\0');
+    return readAt(0, local.data(), local.size()) && u32(local.data()) == kLocalHeader
+        && u16(local.data() + 26) == first.size() && std::string_view(local).substr(kLocalHeaderSize) == first;
+}
+
 } // namespace
 
 std::optional<ZipDirectory> ZipDirectory::read(const ReadAt& readAt, std::uint64_t fileSize)
@@ -235,68 +303,17 @@ std::optional<ZipDirectory> ZipDirectory::read(const ReadAt& readAt, std::uint64
     std::size_t at = 0;
     std::uint64_t nextOffset = 0;
     for (std::uint64_t index = 0; index < span->entries; ++index) {
-        if (total - at < kDirectoryHeaderSize || u32(data + at) != kDirectoryHeader)
-            return std::nullopt;
-        const char* header = data + at;
-        const std::uint16_t flags = u16(header + 8);
-        const std::uint16_t method = u16(header + 10);
-        std::uint64_t packed = u32(header + 20);
-        std::uint64_t size = u32(header + 24);
-        const std::size_t nameLength = u16(header + 28);
-        const std::size_t extraLength = u16(header + 30);
-        const std::size_t commentLength = u16(header + 32);
-        const std::uint16_t disk = u16(header + 34);
-        std::uint64_t offset = u32(header + 42);
-        const std::size_t recordSize = kDirectoryHeaderSize + nameLength + extraLength + commentLength;
-        if (total - at < recordSize || commentLength != 0)
-            return std::nullopt;
-        if ((flags & (kFlagStrongEncryption | kFlagMaskedDirectory)) != 0
-            || (method == kMethodAes && (flags & kFlagEncrypted) == 0))
-            return std::nullopt;
-
-        const std::string_view name(header + kDirectoryHeaderSize, nameLength);
-        const std::string_view extra(header + kDirectoryHeaderSize + nameLength, extraLength);
-        if (!plainExtra(extra))
-            return std::nullopt;
-        if (!readZip64(extra, size == 0xFFFFFFFF, packed == 0xFFFFFFFF, offset == 0xFFFFFFFF, disk == 0xFFFF,
-                &size, &packed, &offset))
-            return std::nullopt;
-        if ((disk != 0 && disk != 0xFFFF))
+        const std::optional<Record> record = readRecord(data + at, total - at);
+        if (!record)
             return std::nullopt;
         // 7-Zip shows the entries in the order of their data in the file.
-        if (offset < nextOffset || offset >= span->offset || (index == 0 && offset != 0))
+        if (record->offset < nextOffset || record->offset >= span->offset || (index == 0 && record->offset != 0))
             return std::nullopt;
-        nextOffset = offset + kLocalHeaderSize;
-
-        if (name.empty() || name.find('\\') != std::string_view::npos)
-            return std::nullopt;
-        if (!isAscii(name) && (flags & kFlagUtf8) == 0)
-            return std::nullopt; // a legacy code page: 7-Zip's guess is its own
-        if (!plainUtf8(name))
-            return std::nullopt;
-
-        Entry entry;
-        entry.path = name;
-        if (entry.path.back() == '/') {
-            entry.folder = true;
-            entry.path.remove_suffix(1);
-            if (entry.path.empty())
-                return std::nullopt;
-        }
-        entry.encrypted = (flags & kFlagEncrypted) != 0;
-        zip.mEntries.push_back(entry);
-        at += recordSize;
+        nextOffset = record->offset + kLocalHeaderSize;
+        zip.mEntries.push_back(record->entry);
+        at += record->size;
     }
-    if (at != total)
-        return std::nullopt;
-
-    // The file begins with the first entry: nothing was put before the archive.
-    const std::string_view first(data + kDirectoryHeaderSize, u16(data + 28));
-    if (kLocalHeaderSize + first.size() > span->offset)
-        return std::nullopt;
-    std::string local(kLocalHeaderSize + first.size(), '\0');
-    if (!readAt(0, local.data(), local.size()) || u32(local.data()) != kLocalHeader
-        || u16(local.data() + 26) != first.size() || std::string_view(local).substr(kLocalHeaderSize) != first)
+    if (at != total || !beginsWithEntry(readAt, std::string_view(data + kDirectoryHeaderSize, u16(data + 28)), span->offset))
         return std::nullopt;
     return zip;
 }

@@ -1,4 +1,4 @@
-// Small window chores shared by the shell and the expansion: centring and the bottom bar.
+// Small window chores shared by the windows: centring and the bottom bar.
 #pragma once
 
 class QWidget;

@@ -1,5 +1,5 @@
-// Small window chores shared by the shell and the expansion: centring and the bottom bar.
-#include "app/WindowSetup.h"
+// Small window chores shared by the windows: centring and the bottom bar.
+#include "views/WindowSetup.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,0 +1,44 @@
+// The expansion's life: what it owns, and how it goes when the application does.
+#include "expansion/ExpansionController.h"
+
+#include "expansion/ProgressCounter.h"
+#include "progress/ExtractingProgressWindow.h"
+
+#include <QDialog>
+#include <QPushButton>
+
+namespace quendle {
+
+ExpansionController::ExpansionController(Seam& seam, UserDefaults& defaults, FileManager& fileManager, QObject* parent)
+    : QObject(parent)
+    , mSeam(seam)
+    , mDefaults(defaults)
+    , mFileManager(fileManager)
+{
+}
+
+ExpansionController::~ExpansionController()
+{
+    // A run still going when the application goes away: the archiver is stopped (killed if it
+    // must be) so that the waiter returns; the waiter is joined before the wrapper it waits on
+    // goes, since it may not have begun to wait yet.
+    if (searchTask)
+        searchTask->stopAndReap();
+    if (mWaiter.joinable())
+        mWaiter.join();
+    searchTask.reset();
+}
+
+void ExpansionController::setPasswordWindow(const PasswordWindowOutlets& outlets)
+{
+    mPassword = outlets;
+    connect(mPassword.mOkButtonPasswordWindow, &QPushButton::clicked, this,
+        [this] { clickOnButtonPasswordWindow(mPassword.mOkButtonPasswordWindow); });
+    connect(mPassword.mCnlButtonPasswordWindow, &QPushButton::clicked, this,
+        [this] { clickOnButtonPasswordWindow(mPassword.mCnlButtonPasswordWindow); });
+    // The password window goes by many ways (its close button, Escape, a window manager's
+    // close): each ends the same.
+    connect(mPassword.mPasswordWindow, &QDialog::rejected, this, &ExpansionController::passwordWindowClosed);
+}
+
+} // namespace quendle

@@ -1,0 +1,128 @@
+// One expansion from the archive's arrival to the end of the process: the request's state, the
+// listing and the plan, the replace prompts, the password window, the archiver's run, the
+// progress poll and the completion steps. Everything an expansion holds lives here; the
+// application delegate hands archives in and keeps the system's names as a thin surface.
+#pragma once
+
+#include "expansion/FailureReasons.h"
+#include "expansion/Listing.h"
+#include "expansion/Planning.h"
+#include "expansion/RequestState.h"
+#include "task/TaskWrapper.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <thread>
+
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace quendle {
+
+class ExtractingProgressWindow;
+class FileManager;
+class ProgressCounter;
+class Seam;
+class UserDefaults;
+
+// The password window's parts the expansion uses; the window comes from the main interface.
+struct PasswordWindowOutlets {
+    QDialog* mPasswordWindow = nullptr;
+    QLabel* mTopTextOnPasswordWindow = nullptr;
+    QPushButton* mOkButtonPasswordWindow = nullptr;
+    QPushButton* mCnlButtonPasswordWindow = nullptr;
+    QLineEdit* mPasswdField = nullptr;
+    QLabel* mBottomTextOnPasswordWindow = nullptr;
+};
+
+class ExpansionController : public QObject, public TaskWrapperController {
+    Q_OBJECT
+public:
+    ExpansionController(Seam& seam, UserDefaults& defaults, FileManager& fileManager, QObject* parent = nullptr);
+    // A run still going is stopped and its archiver reaped before anything it uses goes.
+    ~ExpansionController() override;
+
+    // Connects the window's buttons and its ways of closing; the window is not owned.
+    void setPasswordWindow(const PasswordWindowOutlets& outlets);
+
+    // The one door through which an archive enters: a request that is not idle (or waiting for
+    // its password) turns the newcomer away with the busy alert.
+    bool applicationOpenFile(const QString& path);
+    // The action of both password window buttons; only the OK button goes on.
+    void clickOnButtonPasswordWindow(QObject* sender);
+    // The progress poll and the stop control.
+    void myTimerTest();
+    void stopExtract();
+
+    // TaskWrapperController.
+    void processFinished() override;
+    void processStarted() override { }
+    void appendOutput(const QString& output) override;
+
+    RequestState requestState() const { return mRequestState; }
+    QStringList mArgs() const { return m_mArgs; }
+    void setMArgs(const QStringList& args) { m_mArgs = args; }
+    QTimer* mExtractTimer() const { return m_mExtractTimer; }
+    void setMExtractTimer(QTimer* timer) { m_mExtractTimer = timer; }
+    QString whatToShow() const { return m_whatToShow; }
+    void setWhatToShow(const QString& path) { m_whatToShow = path; }
+    std::int32_t amountFilesInArchive() const { return mAmountFilesInArchive; }
+    ExtractingProgressWindow* extractProgressWindow() const { return mExtractProgressWindow.get(); }
+    TaskWrapper* runningTask() const { return searchTask.get(); }
+
+signals:
+    // The expansion has finished its completion steps.
+    void expansionCompleted();
+
+private:
+    // Where the contents go (expansion/OpenFileFlow.cpp).
+    enum class PlanOutcome { Done, RequestEnded, ApplicationEnded };
+    PlanOutcome planDestination(const QString& archivePath, const ArchiveListing& listing);
+    void showBusyAlert();
+    // The request is over without a run: back to idle, or the end of the application.
+    PlanOutcome endRequest();
+    void endRequestAsCancel(bool customFolderCase);
+    void reportToolCannotStart(const QString& reason);
+
+    // The password (expansion/PasswordPrompt.cpp).
+    void showPasswordWindow();
+    void passwordWindowClosed();
+
+    // The run (expansion/ExtractionRun.cpp).
+    enum class RunStart { Started, LaunchFailed, Refused };
+    RunStart startExtractionRun(int timerIntervalMs);
+    void waitInNewThread(TaskWrapper* task);
+    void completeExpansion(int exitStatus);
+
+    Seam& mSeam;
+    UserDefaults& mDefaults;
+    FileManager& mFileManager;
+    PasswordWindowOutlets mPassword;
+
+    // The request: what state it is in, the archive, and what the plan made of it.
+    RequestState mRequestState = RequestState::Idle;
+    QString mArchivePath;
+    ListingShape mPlannedShape; // what the plan was made from
+    bool mCustomFolderCase = false;
+    QString m_whatToShow;
+    QStringList m_mArgs;
+    std::int32_t mAmountFilesInArchive = 0;
+
+    // The run: the archiver, the thread that waits for it, the progress and what it said.
+    std::unique_ptr<TaskWrapper> searchTask;
+    std::thread mWaiter;
+    bool mStopRequested = false;
+    std::unique_ptr<ExtractingProgressWindow> mExtractProgressWindow;
+    QTimer* m_mExtractTimer = nullptr;
+    std::unique_ptr<ProgressCounter> mProgressCounter;
+    FailureReasons mFailureReasons; // for the failure alert
+};
+
+} // namespace quendle
