@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <functional>
+
 namespace quendle::test {
 namespace {
 
@@ -283,6 +285,35 @@ TEST_F(ExpansionTest, PreferenceControlsWriteAllFourKeysAtOnce)
     EXPECT_EQ(seam.openPanels.last().title, QStringLiteral("Choose a file object"));
     EXPECT_TRUE(seam.openPanels.last().canChooseDirectories);
     EXPECT_FALSE(seam.openPanels.last().canChooseFiles);
+}
+
+TEST_F(ExpansionTest, EveryPreferenceControlStoresItsChangeAtOnce)
+{
+    delegate->applicationDidFinishLaunching();
+    QMainWindow* window = delegate->mMainWindow();
+    struct Change {
+        QString key;
+        std::function<void()> byTheUser;
+        const char* stored;
+    };
+    const Change changes[] = {
+        {keys::IsUsedCustomFolder,
+            [window] { window->findChild<QCheckBox*>(QStringLiteral("mIsUsedCustomFolder"))->click(); }, "1"},
+        {keys::IsRevealInFinder,
+            [window] { window->findChild<QCheckBox*>(QStringLiteral("mIsUSedRevealInFinder"))->click(); }, "0"},
+        {keys::ActionAfterExpanding,
+            [window] {
+                auto* action = window->findChild<QComboBox*>(QStringLiteral("mActionAfterExpanding"));
+                action->setCurrentIndex(1);
+                emit action->activated(1); // what a choice in the pop-up sends
+            },
+            "1"},
+    };
+    for (const Change& change : changes) {
+        change.byTheUser();
+        EXPECT_EQ(UserDefaults().stringForKey(change.key), QString::fromLatin1(change.stored))
+            << change.key.toStdString();
+    }
 }
 
 } // namespace
