@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,44 @@ TEST(CommandLineArchive, ANameLikeAnOptionExpandsAfterDoubleDashWithoutRuntimeFo
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.describe());
     EXPECT_TRUE(QFileInfo::exists(box.work() + QStringLiteral("/album/one.txt"))) << qPrintable(run.describe());
     EXPECT_FALSE(run.err.contains(QStringLiteral("XDG_RUNTIME_DIR"))) << qPrintable(run.describe());
+}
+
+// The manual page's OPTIONS name exactly the options --help lists.
+TEST(CommandLineHelp, ListsTheOptionsOfTheManualPage)
+{
+    Sandbox box;
+    ASSERT_TRUE(box.isValid());
+    const QuendleRun run = runQuendle(box, {QStringLiteral("--help")}, {.display = Display::None, .timeoutMs = 60000});
+    ASSERT_TRUE(run.ok()) << qPrintable(run.describe());
+    QStringList helped;
+    static const QRegularExpression option(QStringLiteral("(?:^|[ ,])(--?[a-z][a-z-]*)"));
+    for (const QString& line : run.out.split(u'\n')) {
+        if (!line.startsWith(QStringLiteral("  ")))
+            continue;
+        // Only the first column names options; the text after it describes them.
+        const QString names = line.trimmed().section(QStringLiteral("  "), 0, 0);
+        for (const QRegularExpressionMatch& m : option.globalMatch(names))
+            helped.append(m.captured(1));
+    }
+
+    QFile page(QStringLiteral(QUENDLE_E2E_MANUAL_PAGE));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll());
+    const QString options = text.section(QStringLiteral(".SH OPTIONS"), 1).section(QStringLiteral("\n.SH "), 0, 0);
+    QStringList documented;
+    static const QRegularExpression tagged(QStringLiteral("^\\.TP\\n\\.BR? ([^\\n]+)"), QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch& m : tagged.globalMatch(options)) {
+        QString names = m.captured(1);
+        names.remove(u'"').remove(u',').replace(QStringLiteral("\\-"), QStringLiteral("-"));
+        for (const QString& name : names.split(u' ', Qt::SkipEmptyParts)) {
+            if (name != QStringLiteral("--"))
+                documented.append(name);
+        }
+    }
+    helped.sort();
+    documented.sort();
+    EXPECT_FALSE(helped.isEmpty()) << qPrintable(run.out);
+    EXPECT_EQ(helped, documented);
 }
 
 } // namespace

@@ -172,4 +172,20 @@ qint64 freeBytes(const QString& path)
     return qint64(info.f_bavail) * qint64(info.f_frsize);
 }
 
+// Every process below this one, alive or zombie.
+std::vector<pid_t> descendants()
+{
+    std::vector<pid_t> found;
+    std::vector<pid_t> pending {::getpid()};
+    while (!pending.empty()) {
+        const pid_t parent = pending.back();
+        pending.pop_back();
+        for (const pid_t child : childrenOf(parent)) {
+            found.push_back(child);
+            pending.push_back(child);
+        }
+    }
+    return found;
+}
+
 } // namespace quendle::hardening

@@ -10,6 +10,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/types.h>
+#include <vector>
+
 namespace quendle::hardening {
 
 // The shared harness, by the names these tests have always used.
@@ -60,6 +63,9 @@ private:
 // Writes a single-entry gzip file named entryName holding `gigabytes` GiB of zeros, in a few
 // seconds and a few megabytes (one compressed block, repeated).
 bool writeZerosGzip(const QString& path, const QString& entryName, int gigabytes, QString* output = nullptr);
+
+// Every process below this one, alive or zombie.
+std::vector<pid_t> descendants();
 
 // How much a file system has free, in bytes.
 qint64 freeBytes(const QString& path);
