@@ -139,18 +139,6 @@ bool QuendleAppDelegate::applicationOpenFile(const QString& path)
     return mExpansion->applicationOpenFile(path);
 }
 
-void QuendleAppDelegate::changePreferences()
-{
-    if (mPreferences)
-        mPreferences->changePreferences();
-}
-
-void QuendleAppDelegate::pathControlDoubleClick()
-{
-    if (mPreferences)
-        mPreferences->pathControlDoubleClick();
-}
-
 void QuendleAppDelegate::openArchive()
 {
     OpenPanel panel;
@@ -179,11 +167,8 @@ QWidget* QuendleAppDelegate::downloadPanel() const
 bool QuendleAppDelegate::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Close && watched == m_mMainWindow) {
-        const auto* closing = static_cast<QWidget*>(watched);
-        bool anotherVisible = false;
-        for (QWidget* window : QApplication::topLevelWidgets())
-            anotherVisible = anotherVisible || (window != closing && window->isVisible() && window->isWindow());
-        if (!anotherVisible && applicationShouldTerminateAfterLastWindowClosed())
+        // The application ends with its last window.
+        if (!anotherWindowVisible(static_cast<QWidget*>(watched)))
             mSeam.terminate();
     }
     return QObject::eventFilter(watched, event);

@@ -56,24 +56,15 @@ public:
     void applicationDidFinishLaunching();
     void applicationOpenFiles(const QStringList& paths);
     bool applicationOpenFile(const QString& path);
-    bool applicationShouldTerminateAfterLastWindowClosed() const { return true; }
 
     QMainWindow* mMainWindow();
-    void setMMainWindow(QMainWindow* window) { m_mMainWindow = window; }
     bool openedFromFinder() const { return isOpenfromFinder; }
 
     // The expansion.
     ExpansionController& expansion() { return *mExpansion; }
-    void processFinished() { mExpansion->processFinished(); }
-    void processStarted() { mExpansion->processStarted(); }
-    void appendOutput(const QString& output) { mExpansion->appendOutput(output); }
-    void clickOnButtonPasswordWindow(QObject* sender) { mExpansion->clickOnButtonPasswordWindow(sender); }
     QStringList mArgs() const { return mExpansion->mArgs(); }
-    void setMArgs(const QStringList& args) { mExpansion->setMArgs(args); }
     QTimer* mExtractTimer() const { return mExpansion->mExtractTimer(); }
-    void setMExtractTimer(QTimer* timer) { mExpansion->setMExtractTimer(timer); }
     QString whatToShow() const { return mExpansion->whatToShow(); }
-    void setWhatToShow(const QString& path) { mExpansion->setWhatToShow(path); }
     std::int32_t amountFilesInArchive() const { return mExpansion->amountFilesInArchive(); }
     RequestState requestState() const { return mExpansion->requestState(); }
     ExtractingProgressWindow* extractProgressWindow() const { return mExpansion->extractProgressWindow(); }
@@ -81,12 +72,8 @@ public:
     QDialog* passwordWindow() const { return mPasswordWindow; }
 
     // The companion download.
-    CompanionDownload& companionDownload() { return *mDownload; }
     QWidget* downloadPanel() const;
     void startUpdateDownload(const QUrl& url) { mDownload->startUpdateDownload(url); }
-    void endUpdateDownload() { mDownload->endUpdateDownload(); }
-    void presentDownloadSuccess() { mDownload->presentDownloadSuccess(); }
-    void presentDownloadError() { mDownload->presentDownloadError(); }
     void downloadDidReceiveResponse(QNetworkReply* download, std::int64_t expectedContentLength)
     {
         mDownload->downloadDidReceiveResponse(download, expectedContentLength);
@@ -108,12 +95,9 @@ public:
 
 public slots:
     void openArchive();
-    void changePreferences();
-    void pathControlDoubleClick();
     void gotoHomePage() { mDownload->gotoHomePage(); }
     void submitTickets() { mDownload->submitTickets(); }
     void downloadVorlith() { mDownload->downloadVorlith(); }
-    void myTimerTest() { mExpansion->myTimerTest(); }
     void stopExtract() { mExpansion->stopExtract(); }
 
 signals:

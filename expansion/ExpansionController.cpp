@@ -2,6 +2,7 @@
 #include "expansion/ExpansionController.h"
 
 #include "expansion/ProgressCounter.h"
+#include "platform/Seam.h"
 #include "progress/ExtractingProgressWindow.h"
 
 #include <QDialog>
@@ -27,6 +28,20 @@ ExpansionController::~ExpansionController()
     if (mWaiter.joinable())
         mWaiter.join();
     searchTask.reset();
+}
+
+bool ExpansionController::moveTo(RequestState next)
+{
+    const RequestState from = mRequestState;
+    if (from == next)
+        return true;
+    if (!isAllowedMove(from, next)) {
+        mSeam.log(QStringLiteral("a request cannot move from state %1 to %2").arg(int(from)).arg(int(next)));
+        return false;
+    }
+    mRequestState = next;
+    emit requestStateChanged(from, next);
+    return true;
 }
 
 void ExpansionController::setPasswordWindow(const PasswordWindowOutlets& outlets)

@@ -4,6 +4,7 @@
 // application delegate hands archives in and keeps the system's names as a thin surface.
 #pragma once
 
+#include "expansion/ExpansionRequest.h"
 #include "expansion/FailureReasons.h"
 #include "expansion/Listing.h"
 #include "expansion/Planning.h"
@@ -67,19 +68,19 @@ public:
     void appendOutput(const QString& output) override;
 
     RequestState requestState() const { return mRequestState; }
-    QStringList mArgs() const { return m_mArgs; }
-    void setMArgs(const QStringList& args) { m_mArgs = args; }
+    const ExpansionRequest& request() const { return mRequest; }
+    QStringList mArgs() const { return mRequest.arguments(); }
     QTimer* mExtractTimer() const { return m_mExtractTimer; }
-    void setMExtractTimer(QTimer* timer) { m_mExtractTimer = timer; }
-    QString whatToShow() const { return m_whatToShow; }
-    void setWhatToShow(const QString& path) { m_whatToShow = path; }
-    std::int32_t amountFilesInArchive() const { return mAmountFilesInArchive; }
+    QString whatToShow() const { return mRequest.plan.whatToShow; }
+    std::int32_t amountFilesInArchive() const { return mRequest.amountFiles; }
     ExtractingProgressWindow* extractProgressWindow() const { return mExtractProgressWindow.get(); }
     TaskWrapper* runningTask() const { return searchTask.get(); }
 
 signals:
     // The expansion has finished its completion steps.
     void expansionCompleted();
+    // The request has made one of its moves.
+    void requestStateChanged(RequestState from, RequestState to);
 
 private:
     // Where the contents go (expansion/OpenFileFlow.cpp).
@@ -95,6 +96,9 @@ private:
     PlanOutcome reportCannotExpand(const QString& message, const QString& informative);
     void reportToolCannotStart(const QString& reason);
     static ListingShape shapeOf(const ArchiveListing& listing);
+    // The one place the request's state changes; a move the table does not allow is refused
+    // (and logged), the state left as it was.
+    bool moveTo(RequestState next);
     // Whether an item is the archive being expanded or a folder above it, links resolved.
     bool holdsArchive(const QString& item) const;
 
@@ -113,15 +117,9 @@ private:
     FileManager& mFileManager;
     PasswordWindowOutlets mPassword;
 
-    // The request: what state it is in, the archive, and what the plan made of it.
+    // The request: what state it is in (changed only by moveTo), and the request itself.
     RequestState mRequestState = RequestState::Idle;
-    QString mArchivePath;
-    ListingShape mPlannedShape; // what the plan was made from
-    bool mCustomFolderCase = false;
-    QString mDestination; // the folder the archiver writes into
-    QString m_whatToShow;
-    QStringList m_mArgs;
-    std::int32_t mAmountFilesInArchive = 0;
+    ExpansionRequest mRequest;
 
     // The run: the archiver, the thread that waits for it, the progress and what it said.
     std::unique_ptr<TaskWrapper> searchTask;

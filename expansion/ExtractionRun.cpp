@@ -50,14 +50,14 @@ ExpansionController::RunStart ExpansionController::startExtractionRun(int timerI
     // One run per process: a second start would overwrite the running task and its waiter.
     if (searchTask || mWaiter.joinable() || mRequestState == RequestState::Running
         || mRequestState == RequestState::Completing || mRequestState == RequestState::Ending) {
-        mSeam.log(QStringLiteral("an extraction is already under way; %1 is not started").arg(mArchivePath));
+        mSeam.log(QStringLiteral("an extraction is already under way; %1 is not started").arg(mRequest.archivePath));
         return RunStart::Refused;
     }
-    m_mArgs.insert(0, toolPath());
+    mRequest.toolPath = toolPath();
     mFailureReasons = FailureReasons();
     mStopRequested = false;
-    mRequestState = RequestState::Running;
-    searchTask = std::make_unique<TaskWrapper>(this, m_mArgs);
+    moveTo(RequestState::Running);
+    searchTask = std::make_unique<TaskWrapper>(this, mRequest.arguments());
     if (!searchTask->startProcess()) {
         // Nothing runs and nothing will wait: the request ends here, and a later archive finds
         // the controller idle again.
@@ -67,7 +67,7 @@ ExpansionController::RunStart ExpansionController::startExtractionRun(int timerI
         return RunStart::LaunchFailed;
     }
 
-    mProgressCounter = std::make_unique<ProgressCounter>(m_whatToShow);
+    mProgressCounter = std::make_unique<ProgressCounter>(whatToShow());
     connect(mProgressCounter.get(), &ProgressCounter::counted, this, [this](std::uint64_t count) {
         if (mExtractTimer() && mExtractProgressWindow)
             mExtractProgressWindow->updateProgressIndicatorValue(double(count));
@@ -76,7 +76,7 @@ ExpansionController::RunStart ExpansionController::startExtractionRun(int timerI
     timer->setInterval(timerIntervalMs);
     connect(timer, &QTimer::timeout, this, &ExpansionController::myTimerTest);
     timer->start();
-    setMExtractTimer(timer);
+    m_mExtractTimer = timer;
 
     mWaiter = std::thread([this, task = searchTask.get()] { waitInNewThread(task); });
     traceStep("extraction started");
@@ -94,7 +94,7 @@ void ExpansionController::processFinished()
 {
     if (mExtractTimer())
         myTimerTest();
-    mExtractProgressWindow->updateProgressIndicatorValue(double(mAmountFilesInArchive));
+    mExtractProgressWindow->updateProgressIndicatorValue(double(mRequest.amountFiles));
     mExtractProgressWindow->orderOut();
 }
 
@@ -125,7 +125,7 @@ void ExpansionController::completeExpansion(int exitStatus)
     traceStep("completion steps");
     if (mWaiter.joinable())
         mWaiter.join();
-    mRequestState = RequestState::Completing;
+    moveTo(RequestState::Completing);
     // Whichever came first, the end of the output or the exit, the rest of the output is
     // relayed and processFinished has run before the completion steps.
     searchTask->stopProcess();
@@ -133,7 +133,7 @@ void ExpansionController::completeExpansion(int exitStatus)
     const bool failed = exitStatus != 0 && !mStopRequested;
     if (failed) {
         const QStringList reasons = mFailureReasons.reasons();
-        const QString problem = destinationProblem(mDestination);
+        const QString problem = destinationProblem(mRequest.plan.destination);
         QString informative = !problem.isEmpty() ? problem
             : reasons.isEmpty()                   ? QStringLiteral("The archiver exited with status %1.").arg(exitStatus)
                                                   : reasons.join(u'\n');
@@ -155,10 +155,10 @@ void ExpansionController::completeExpansion(int exitStatus)
         timer->stop();
         timer->deleteLater();
     }
-    setMExtractTimer(nullptr);
+    m_mExtractTimer = nullptr;
     mExtractProgressWindow->close();
     traceStep("last poll, window closed");
-    mRequestState = RequestState::Ending;
+    moveTo(RequestState::Ending);
     mSeam.terminate(failed ? kExitExpansionFailed : 0);
     emit expansionCompleted();
 }

@@ -9,7 +9,8 @@ namespace quendle {
 
 namespace {
 
-// Raw reasons kept before the repeats are folded; a failing archive can print thousands.
+// Distinct reasons kept (each is kept once); a failing archive can print thousands of lines,
+// and only the first kMaxReasons are shown.
 constexpr int kMaxRawReasons = 4 * FailureReasons::kMaxReasons;
 constexpr qsizetype kMaxLine = 4096;
 

@@ -10,7 +10,6 @@
 #include "trash/FileManager.h"
 #include "views/WindowSetup.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -19,18 +18,6 @@
 
 namespace quendle {
 
-namespace {
-
-bool anyWindowVisible()
-{
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->isVisible())
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 bool ExpansionController::applicationOpenFile(const QString& path)
 {
@@ -46,14 +33,16 @@ bool ExpansionController::applicationOpenFile(const QString& path)
         mPassword.mBottomTextOnPasswordWindow->setHidden(true);
     }
 
-    // The password window is prepared whatever follows.
+    // The password window names this archive before the listing, should it turn out encrypted.
     setContentBorderThickness(mPassword.mPasswordWindow, 20);
     centerOnScreen(mPassword.mPasswordWindow);
     mPassword.mTopTextOnPasswordWindow->setText(QStringLiteral("Type in password for %1").arg(fileNameOfPath(path)));
 
-    mRequestState = RequestState::Planning;
+    moveTo(RequestState::Planning);
     traceStep("password window prepared");
-    mCustomFolderCase = usesCustomFolder(mDefaults);
+    mRequest = ExpansionRequest {};
+    mRequest.archivePath = path;
+    mRequest.customFolder = usesCustomFolder(mDefaults);
     mExtractProgressWindow.reset();
     // A folder given for an archive: 7-Zip would only say it cannot find an archive.
     if (QFileInfo(path).isDir()) {
@@ -81,13 +70,11 @@ bool ExpansionController::applicationOpenFile(const QString& path)
     }
 
     // A new progress window for this request, loaded but not shown yet.
-    mAmountFilesInArchive = 0;
     mExtractProgressWindow = std::make_unique<ExtractingProgressWindow>();
     mExtractProgressWindow->setDelegate(this);
     centerOnScreen(mExtractProgressWindow->window());
     mExtractProgressWindow->setTitle(QStringLiteral("Extracting %1").arg(fileNameOfPath(path)));
-    mAmountFilesInArchive = opening.listing.amountFiles;
-    mArchivePath = path;
+    mRequest.amountFiles = opening.listing.amountFiles;
 
     // Where the contents go; the replace prompt may end the request here.
     if (planDestination(path, opening.listing) != PlanOutcome::Done)
@@ -95,12 +82,12 @@ bool ExpansionController::applicationOpenFile(const QString& path)
 
     // An encrypted archive waits for its password.
     if (opening.listing.isEncrypted) {
-        mRequestState = RequestState::WaitingForPassword;
+        moveTo(RequestState::WaitingForPassword);
         showPasswordWindow();
         return true;
     }
 
-    mExtractProgressWindow->setMaxValue(double(mAmountFilesInArchive));
+    mExtractProgressWindow->setMaxValue(double(mRequest.amountFiles));
     mExtractProgressWindow->showWindow();
     traceStep("planned, progress window shown");
     startExtractionRun(50);
@@ -126,13 +113,12 @@ ExpansionController::PlanOutcome ExpansionController::planDestination(
         // A folder text that names nothing usable leaves the contents beside the archive.
         customFolder = folderPathFromStored(mDefaults.stringForKey(keys::CustomFolder));
     }
-    mPlannedShape = shapeOf(listing);
-    const DestinationPlan plan = quendle::planDestination(archivePath, mPlannedShape, customFolder,
+    const ListingShape shape = shapeOf(listing);
+    const DestinationPlan plan = quendle::planDestination(archivePath, shape, customFolder,
         [](const QString& candidate) { return QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); });
-    mCustomFolderCase = plan.customFolder;
-    mDestination = plan.destination;
-    setWhatToShow(plan.whatToShow);
-    setMArgs(plan.arguments);
+    mRequest.shape = shape;
+    mRequest.plan = plan;
+    mRequest.customFolder = plan.customFolder;
     mExtractProgressWindow->setBottomText(plan.destination);
 
     // Every item the contents would overwrite is the user's to give up, one prompt each.
@@ -174,8 +160,8 @@ bool ExpansionController::holdsArchive(const QString& item) const
 {
     // Through links too: the folder that holds the archive may be reached by another path.
     const QString canonicalItem = QFileInfo(item).canonicalFilePath();
-    const QString canonicalArchive = QFileInfo(mArchivePath).canonicalFilePath();
-    return isOrHolds(item, mArchivePath)
+    const QString canonicalArchive = QFileInfo(mRequest.archivePath).canonicalFilePath();
+    return isOrHolds(item, mRequest.archivePath)
         || (!canonicalItem.isEmpty() && !canonicalArchive.isEmpty() && isOrHolds(canonicalItem, canonicalArchive));
 }
 
@@ -184,12 +170,12 @@ ExpansionController::PlanOutcome ExpansionController::endRequestAsCancel()
     // With a window on screen the user goes back to it; with none, the application ends.
     if (mExtractProgressWindow)
         mExtractProgressWindow->close();
-    if (anyWindowVisible()) {
-        mRequestState = RequestState::Idle;
+    if (anotherWindowVisible()) {
+        moveTo(RequestState::Idle);
         return PlanOutcome::RequestEnded;
     }
-    mRequestState = RequestState::Ending;
-    if (mCustomFolderCase)
+    moveTo(RequestState::Ending);
+    if (mRequest.customFolder)
         mSeam.exitProcess(1);
     else
         mSeam.terminate();
@@ -202,11 +188,11 @@ ExpansionController::PlanOutcome ExpansionController::endRequest(int status)
     // left, the application ends with the request's status.
     if (mExtractProgressWindow)
         mExtractProgressWindow->close();
-    if (anyWindowVisible()) {
-        mRequestState = RequestState::Idle;
+    if (anotherWindowVisible()) {
+        moveTo(RequestState::Idle);
         return PlanOutcome::RequestEnded;
     }
-    mRequestState = RequestState::Ending;
+    moveTo(RequestState::Ending);
     mSeam.terminate(status);
     return PlanOutcome::ApplicationEnded;
 }
@@ -218,7 +204,7 @@ ExpansionController::PlanOutcome ExpansionController::reportCannotExpand(const Q
 
 ExpansionController::PlanOutcome ExpansionController::reportCannotExpand(const QString& message, const QString& informative)
 {
-    mRequestState = RequestState::Completing;
+    moveTo(RequestState::Completing);
     mSeam.runAlert({message, informative, {QStringLiteral("OK")}, AlertStyle::Warning});
     return endRequest(kExitExpansionFailed);
 }

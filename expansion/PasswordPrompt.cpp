@@ -4,8 +4,8 @@
 #include "platform/Paths.h"
 #include "platform/Seam.h"
 #include "progress/ExtractingProgressWindow.h"
+#include "views/WindowSetup.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,28 +40,26 @@ void ExpansionController::passwordWindowClosed()
     // Escape, the window's close button or any other way the window goes: like its close
     // button, the application quits unless another window is left.
     if (mRequestState == RequestState::WaitingForPassword)
-        mRequestState = RequestState::Idle;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window != mPassword.mPasswordWindow && window->isVisible())
-            return;
-    }
-    mRequestState = RequestState::Ending;
+        moveTo(RequestState::Idle);
+    if (anotherWindowVisible(mPassword.mPasswordWindow))
+        return;
+    moveTo(RequestState::Ending);
     mSeam.terminate();
 }
 
 void ExpansionController::clickOnButtonPasswordWindow(QObject* sender)
 {
     if (sender != mPassword.mOkButtonPasswordWindow) {
-        mRequestState = RequestState::Ending;
+        moveTo(RequestState::Ending);
         mSeam.terminate();
         return;
     }
     if (mRequestState != RequestState::WaitingForPassword)
         return; // no archive is waiting for a password
 
-    mRequestState = RequestState::Planning;
+    moveTo(RequestState::Planning);
     const QString password = mPassword.mPasswdField->text();
-    const ListingRun verifying = listArchive(toolPath(), m_mArgs.at(1), password);
+    const ListingRun verifying = listArchive(toolPath(), mRequest.archivePath, password);
     if (!verifying.started) {
         mPassword.mPasswordWindow->hide();
         reportToolCannotStart(verifying.error);
@@ -71,7 +69,7 @@ void ExpansionController::clickOnButtonPasswordWindow(QObject* sender)
         // Nothing has been extracted yet, so nothing is moved to the Trash: whatever lies at
         // the destination is the user's own. The refused text is selected so that typing
         // starts a fresh try.
-        mRequestState = RequestState::WaitingForPassword;
+        moveTo(RequestState::WaitingForPassword);
         mPassword.mBottomTextOnPasswordWindow->setHidden(false);
         mPassword.mPasswdField->selectAll();
         mPassword.mPasswdField->setFocus();
@@ -82,12 +80,12 @@ void ExpansionController::clickOnButtonPasswordWindow(QObject* sender)
     mPassword.mBottomTextOnPasswordWindow->setHidden(true);
     // An archive whose names were hidden until now (encrypted headers) is planned again from
     // what the password revealed, with the same prompts, before anything is extracted.
-    if (shapeOf(verifying.listing) != mPlannedShape && planDestination(mArchivePath, verifying.listing) != PlanOutcome::Done)
+    if (shapeOf(verifying.listing) != mRequest.shape && planDestination(mRequest.archivePath, verifying.listing) != PlanOutcome::Done)
         return;
 
-    mAmountFilesInArchive = verifying.listing.passwordRuleCount();
-    mExtractProgressWindow->setMaxValue(double(mAmountFilesInArchive));
-    m_mArgs.append(QStringLiteral("-p") + password);
+    mRequest.amountFiles = verifying.listing.passwordRuleCount();
+    mExtractProgressWindow->setMaxValue(double(mRequest.amountFiles));
+    mRequest.password = password;
     if (startExtractionRun(200) == RunStart::Started)
         mExtractProgressWindow->showWindow();
 }

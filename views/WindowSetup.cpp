@@ -1,6 +1,7 @@
 // Small window chores shared by the windows: centring and the bottom bar.
 #include "views/WindowSetup.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QScreen>
@@ -33,6 +34,15 @@ void setContentBorderThickness(QWidget* window, int thickness)
     bar->setStyleSheet(QStringLiteral(
         "QFrame#bottomBar { border: none; border-top: 1px solid palette(mid);"
         " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 palette(window), stop:1 palette(midlight)); }"));
+}
+
+bool anotherWindowVisible(const QWidget* except)
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != except && window->isWindow() && window->isVisible())
+            return true;
+    }
+    return false;
 }
 
 } // namespace quendle
