@@ -4,6 +4,7 @@
 #include "platform/DesktopSeam.h"
 #include "platform/Paths.h"
 #include "platform/StartupTrace.h"
+#include "platform/Translations.h"
 #include "prefs/UserDefaults.h"
 
 #include <QApplication>
@@ -54,14 +55,17 @@ constexpr int kMissingFileStatus = 2;
 QStringList archivesFromCommandLine()
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Expands an archive beside it (or in the folder chosen in its window)."));
+    parser.setApplicationDescription(
+        QCoreApplication::translate("main", "Expands an archive beside it (or in the folder chosen in its window)."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("archive"),
-        QStringLiteral("The archive to expand; of several, the first is taken."), QStringLiteral("[archive...]"));
+    parser.addPositionalArgument(QCoreApplication::translate("main", "archive"),
+        QCoreApplication::translate("main", "The archive to expand; of several, the first is taken."),
+        QCoreApplication::translate("main", "[archive...]"));
     QTextStream err(stderr);
     if (!parser.parse(QApplication::arguments())) {
-        err << "quendle: " << parser.errorText() << "\nTry 'quendle --help' for more information.\n" << Qt::flush;
+        err << "quendle: " << parser.errorText() << '\n'
+            << QCoreApplication::translate("main", "Try 'quendle --help' for more information.") << '\n' << Qt::flush;
         std::exit(kUsageStatus);
     }
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
@@ -74,7 +78,7 @@ QStringList archivesFromCommandLine()
     for (const QString& argument : parser.positionalArguments()) {
         const QFileInfo info(argument);
         if (argument.isEmpty() || !info.exists()) {
-            err << "quendle: cannot open \"" << argument << "\": no such file or folder\n";
+            err << "quendle: " << QCoreApplication::translate("main", "cannot open \"%1\": no such file or folder").arg(argument) << '\n';
             missing = true;
             continue;
         }
@@ -103,6 +107,8 @@ int main(int argc, char** argv)
     // Quitting when the last window closes is the delegate's decision (alerts don't count).
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Before anything is said: --help and the first alert already speak the user's language.
+    const quendle::Translations translations;
     const QStringList files = archivesFromCommandLine();
     // Task bars and window switchers show the installed icon, or the one beside the program.
     QApplication::setWindowIcon(

@@ -11,6 +11,7 @@
 #include "progress/ExtractingProgressWindow.h"
 #include "trash/FileManager.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
 
@@ -101,9 +102,9 @@ void ExpansionController::completeExpansion(int exitStatus)
     if (failed) {
         const QStringList reasons = mFailureReasons.reasons();
         const QString informative = reasons.isEmpty()
-            ? QStringLiteral("The archiver exited with status %1.").arg(exitStatus)
+            ? tr("The archiver exited with status %1.").arg(exitStatus)
             : reasons.join(u'\n');
-        mSeam.runAlert({QStringLiteral("Cannot Expand Archive."), informative, {QStringLiteral("OK")}, AlertStyle::Warning});
+        mSeam.runAlert({tr("Cannot Expand Archive."), informative, {QCoreApplication::translate("quendle::Buttons", "OK")}, AlertStyle::Warning});
     }
 
     if (revealsInFileManager(mDefaults))

@@ -54,7 +54,7 @@ bool ExpansionController::applicationOpenFile(const QString& path)
     // The password window is prepared whatever follows.
     setContentBorderThickness(mPassword.mPasswordWindow, 20);
     centerOnScreen(mPassword.mPasswordWindow);
-    mPassword.mTopTextOnPasswordWindow->setText(QStringLiteral("Type in password for %1").arg(fileNameOfPath(path)));
+    mPassword.mTopTextOnPasswordWindow->setText(tr("Type in password for %1").arg(fileNameOfPath(path)));
 
     mRequestState = RequestState::Planning;
     traceStep("password window prepared");
@@ -72,7 +72,7 @@ bool ExpansionController::applicationOpenFile(const QString& path)
     mExtractProgressWindow = std::make_unique<ExtractingProgressWindow>();
     mExtractProgressWindow->setDelegate(this);
     centerOnScreen(mExtractProgressWindow->window());
-    mExtractProgressWindow->setTitle(QStringLiteral("Extracting %1").arg(fileNameOfPath(path)));
+    mExtractProgressWindow->setTitle(tr("Extracting %1").arg(fileNameOfPath(path)));
     mAmountFilesInArchive = opening.listing.amountFiles;
     mArchivePath = path;
 
@@ -97,9 +97,9 @@ bool ExpansionController::applicationOpenFile(const QString& path)
 
 void ExpansionController::showBusyAlert()
 {
-    Alert busy {QStringLiteral("Quendle."),
-        QStringLiteral("Quendle extracts some archive. Please, wait for end of the operation and try again."),
-        {QStringLiteral("OK")}, AlertStyle::Warning};
+    Alert busy {tr("Quendle."),
+        tr("Quendle extracts some archive. Please, wait for end of the operation and try again."),
+        {QCoreApplication::translate("quendle::Buttons", "OK")}, AlertStyle::Warning};
     // Beside the progress window, which stays in sight.
     if (mExtractProgressWindow && mExtractProgressWindow->window()->isVisible())
         busy.parentWindow = mExtractProgressWindow->window();
@@ -126,9 +126,9 @@ ExpansionController::PlanOutcome ExpansionController::planDestination(
     for (const QString& tested : plan.testedPaths()) {
         if (!QFileInfo::exists(tested) && !QFileInfo(tested).isSymLink())
             continue;
-        const int answer = mSeam.runAlert({QStringLiteral("An item named \"%1\" already exists.").arg(tested),
-            QStringLiteral("Do you want to replace it with the one you\u2019re extracting?"),
-            {QStringLiteral("OK"), QStringLiteral("Cancel")}, AlertStyle::Warning});
+        const int answer = mSeam.runAlert({tr("An item named \"%1\" already exists.").arg(tested),
+            tr("Do you want to replace it with the one you\u2019re extracting?"),
+            {QCoreApplication::translate("quendle::Buttons", "OK"), QCoreApplication::translate("quendle::Buttons", "Cancel")}, AlertStyle::Warning});
         if (answer != kAlertFirstButtonReturn)
             return endRequest();
         mFileManager.trashPath(tested, false);
@@ -159,8 +159,8 @@ void ExpansionController::endRequestAsCancel(bool customFolderCase)
 void ExpansionController::reportToolCannotStart(const QString& reason)
 {
     mRequestState = RequestState::Completing;
-    mSeam.runAlert({QStringLiteral("Cannot Start the Archiver."),
-        QStringLiteral("%1\n%2").arg(toolPath(), reason), {QStringLiteral("OK")}, AlertStyle::Warning});
+    mSeam.runAlert({tr("Cannot Start the Archiver."),
+        QStringLiteral("%1\n%2").arg(toolPath(), reason), {QCoreApplication::translate("quendle::Buttons", "OK")}, AlertStyle::Warning});
     if (mExtractProgressWindow)
         mExtractProgressWindow->close();
     if (anyWindowVisible()) {

@@ -4,6 +4,7 @@
 #include "platform/Seam.h"
 #include "trash/TrashNames.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -335,10 +336,10 @@ bool FileManager::deleteAfterAsking(const QString& path, const QString& name, bo
     if (!showAlerts)
         return false;
     Panel panel;
-    panel.title = QStringLiteral("Warning");
-    panel.message = QStringLiteral("The file \"%1\" will be deleted immediately.\nAre you sure you want to continue?").arg(name);
-    panel.defaultButton = QStringLiteral("Yes");
-    panel.alternateButton = QStringLiteral("No");
+    panel.title = QCoreApplication::translate("quendle::FileManager", "Warning");
+    panel.message = QCoreApplication::translate("quendle::FileManager", "The file \"%1\" will be deleted immediately.\nAre you sure you want to continue?").arg(name);
+    panel.defaultButton = QCoreApplication::translate("quendle::Buttons", "Yes");
+    panel.alternateButton = QCoreApplication::translate("quendle::Buttons", "No");
     panel.style = AlertStyle::Critical;
     if (mSeam.runPanel(panel) != kPanelDefaultReturn)
         return false;
@@ -351,9 +352,9 @@ bool FileManager::deleteAfterAsking(const QString& path, const QString& name, bo
 bool FileManager::reportMoveFailure(int error)
 {
     Alert alert;
-    alert.messageText = QStringLiteral("Cannot Trash Source Files.");
+    alert.messageText = QCoreApplication::translate("quendle::FileManager", "Cannot Trash Source Files.");
     alert.informativeText = QString::fromLocal8Bit(std::generic_category().message(error));
-    alert.buttons = {QStringLiteral("OK")};
+    alert.buttons = {QCoreApplication::translate("quendle::Buttons", "OK")};
     alert.style = AlertStyle::Warning;
     mSeam.runAlert(alert);
     return false;
