@@ -4,6 +4,7 @@
 #include "views/Contrast.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 
 namespace quendle {
@@ -16,11 +17,37 @@ const QColor kWarningRed(0xb3, 0x26, 0x1e);
 // anti-aliased, lighter than their colour.
 constexpr double kNoticeContrast = kReadableContrast + 0.5;
 
+// An alert to assistive tools: screen readers speak an alert's text when it appears, wherever
+// the focus is, so the user typing a password hears that it was refused.
+class AccessibleNotice : public QAccessibleWidget {
+public:
+    explicit AccessibleNotice(NoticeLabel* notice)
+        : QAccessibleWidget(notice, QAccessible::AlertMessage)
+    {
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<NoticeLabel*>(widget())->text();
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface* accessibleNotice(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("quendle::NoticeLabel") && object && object->isWidgetType())
+        return new AccessibleNotice(static_cast<NoticeLabel*>(object));
+    return nullptr;
+}
+
 } // namespace
 
 NoticeLabel::NoticeLabel(QWidget* parent)
     : QLabel(parent)
 {
+    static const bool installed = (QAccessible::installFactory(accessibleNotice), true);
+    Q_UNUSED(installed);
     followPalette();
 }
 
@@ -50,8 +77,8 @@ void NoticeLabel::followPalette()
 void NoticeLabel::showEvent(QShowEvent* event)
 {
     QLabel::showEvent(event);
-    // Screen readers speak an alert event's text at once, wherever the focus is: the user
-    // typing the password hears that it was refused.
+    // Besides the showing that every widget tells, the alert event that makes screen
+    // readers speak at once.
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
 }
