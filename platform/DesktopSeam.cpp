@@ -110,6 +110,19 @@ QPoint alertPositionBeside(const QRect& windowFrame, const QSize& alertSize, con
     return {centredX, std::max(screen.top(), std::min(below, screen.bottom() + 1 - alertSize.height()))};
 }
 
+QPoint alertContentsPositionBeside(
+    const QRect& windowFrame, const QRect& windowContents, const QSize& alertContents, const QRect& screen)
+{
+    // The alert is not shown yet, so the window manager has not told its frame: it will get
+    // the same title bar and borders as the window it stands beside. The place is chosen for
+    // the whole frame, and the alert's contents go where that frame's title bar ends; placed
+    // by its contents alone, its title bar would reach over the window.
+    const QMargins decoration(windowContents.left() - windowFrame.left(), windowContents.top() - windowFrame.top(),
+        windowFrame.right() - windowContents.right(), windowFrame.bottom() - windowContents.bottom());
+    const QPoint framePosition = alertPositionBeside(windowFrame, alertContents.grownBy(decoration), screen);
+    return framePosition + QPoint(decoration.left(), decoration.top());
+}
+
 void configureOpenDialog(QFileDialog& dialog, const OpenPanel& panel)
 {
     dialog.setWindowTitle(panel.title);
@@ -205,7 +218,8 @@ int DesktopSeam::runAlert(const Alert& alert)
         // Centred over its window, as a child dialog would be, the alert would hide it.
         const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
         if (screen)
-            box.move(alertPositionBeside(window->frameGeometry(), box.sizeHint(), screen->availableGeometry()));
+            box.move(alertContentsPositionBeside(
+                window->frameGeometry(), window->geometry(), box.sizeHint(), screen->availableGeometry()));
     }
     box.exec();
     const int index = int(added.indexOf(box.clickedButton()));
