@@ -110,9 +110,12 @@ int main(int argc, char** argv)
     // Before anything is said: --help and the first alert already speak the user's language.
     const quendle::Translations translations;
     const QStringList files = archivesFromCommandLine();
-    // Task bars and window switchers show the installed icon, or the one beside the program.
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("quendle"), QIcon(quendle::resourcePath() + QStringLiteral("/quendle.svg"))));
+    // Task bars and window switchers show the installed icon, or the ones beside the program:
+    // the hand-drawn small sizes, the scalable one for the rest.
+    QIcon besideTheProgram(quendle::resourcePath() + QStringLiteral("/quendle.svg"));
+    for (const int size : {16, 24, 32})
+        besideTheProgram.addFile(quendle::resourcePath() + QStringLiteral("/quendle-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quendle"), besideTheProgram));
 
     // A Quendle of this user already runs: it takes the files (or, given none, comes forward)
     // and this launch is done.
