@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QStyleOptionFrame>
 
 #include <algorithm>
 
@@ -71,7 +72,7 @@ PathControl::PathControl(QWidget* parent)
     , mName(new QLabel(this))
 {
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(4, 2, 4, 2);
+    fitMarginsToFrame();
     layout->setSpacing(6);
     layout->addWidget(mIcon);
     layout->addWidget(mName, 1);
@@ -82,10 +83,11 @@ PathControl::PathControl(QWidget* parent)
     // The name is shortened to the room it gets rather than asking for the room it needs.
     mName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     mName->installEventFilter(this);
-    // Looks like a field, as the desktop's own location boxes do.
-    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    // Looks like a field, as the desktop's own location boxes do: the style draws it as it
+    // draws a line edit (paintEvent), which keeps its whole border at fractional scale factors
+    // where a plain sunken panel loses its top and left lines.
+    setFrameStyle(QFrame::NoFrame);
     setBackgroundRole(QPalette::Base);
-    setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     static const bool installed = (QAccessible::installFactory(accessiblePathControl), true);
@@ -215,19 +217,34 @@ void PathControl::keyPressEvent(QKeyEvent* event)
 void PathControl::changeEvent(QEvent* event)
 {
     QFrame::changeEvent(event);
-    if (event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::StyleChange) {
+        fitMarginsToFrame();
         refresh();
+    }
 }
 
-void PathControl::paintEvent(QPaintEvent* event)
+void PathControl::fitMarginsToFrame()
 {
-    QFrame::paintEvent(event);
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    layout()->setContentsMargins(4 + frame, 2 + frame, 4 + frame, 2 + frame);
+}
+
+void PathControl::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QStyleOptionFrame field;
+    field.initFrom(this);
+    field.rect = rect();
+    field.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &field, this);
+    field.midLineWidth = 0;
+    field.state |= QStyle::State_Sunken;
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &field, &painter, this);
     if (!hasFocus())
         return;
-    QPainter painter(this);
     QStyleOptionFocusRect option;
     option.initFrom(this);
-    option.rect = contentsRect();
+    const int inset = field.lineWidth + 1;
+    option.rect = rect().adjusted(inset, inset, -inset, -inset);
     option.backgroundColor = palette().color(QPalette::Base);
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }

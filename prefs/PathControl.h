@@ -49,6 +49,7 @@ protected:
 private:
     void refresh();
     void elide();
+    void fitMarginsToFrame();
 
     QUrl mUrl;
     QString mFullName;
