@@ -147,8 +147,8 @@ void QuendleAppDelegate::openArchive()
     panel.resolvesAliases = true;
     panel.canChooseDirectories = false;
     panel.canChooseFiles = true;
-    panel.title = QStringLiteral("Choose a file object");
-    panel.prompt = QStringLiteral("Choose");
+    panel.title = QCoreApplication::translate("quendle::OpenPanel", "Choose a file object");
+    panel.prompt = QCoreApplication::translate("quendle::OpenPanel", "Choose");
     panel.extensions = {QStringLiteral("zip"), QStringLiteral("7z"), QStringLiteral("rar"), QStringLiteral("tar"),
         QStringLiteral("xar"), QStringLiteral("sit"), QStringLiteral("sea"), QStringLiteral("tgz"), QStringLiteral("bz"),
         QStringLiteral("bz2"), QStringLiteral("tbz"), QStringLiteral("tbz2"), QStringLiteral("tb2"), QStringLiteral("gz")};

@@ -4,6 +4,7 @@
 #include "platform/DesktopSeam.h"
 #include "platform/Paths.h"
 #include "platform/StartupTrace.h"
+#include "platform/Translations.h"
 #include "prefs/UserDefaults.h"
 
 #include <QApplication>
@@ -57,14 +58,17 @@ constexpr int kListenAttempts = 40;
 QStringList archivesFromCommandLine()
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Expands an archive beside it (or in the folder chosen in its window)."));
+    parser.setApplicationDescription(
+        QCoreApplication::translate("main", "Expands an archive beside it (or in the folder chosen in its window)."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("archive"),
-        QStringLiteral("The archive to expand; of several, the first is taken."), QStringLiteral("[archive...]"));
+    parser.addPositionalArgument(QCoreApplication::translate("main", "archive"),
+        QCoreApplication::translate("main", "The archive to expand; of several, the first is taken."),
+        QCoreApplication::translate("main", "[archive...]"));
     QTextStream err(stderr);
     if (!parser.parse(QApplication::arguments())) {
-        err << "quendle: " << parser.errorText() << "\nTry 'quendle --help' for more information.\n" << Qt::flush;
+        err << "quendle: " << parser.errorText() << '\n'
+            << QCoreApplication::translate("main", "Try 'quendle --help' for more information.") << '\n' << Qt::flush;
         std::exit(kUsageStatus);
     }
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
@@ -79,11 +83,13 @@ QStringList archivesFromCommandLine()
     const QString& first = arguments.first();
     const QFileInfo info(first);
     if (first.isEmpty() || !info.exists()) {
-        err << "quendle: cannot open \"" << first << "\": no such file or folder\n" << Qt::flush;
+        err << "quendle: " << QCoreApplication::translate("main", "cannot open \"%1\": no such file or folder").arg(first)
+            << '\n' << Qt::flush;
         std::exit(kMissingFileStatus);
     }
     if (arguments.size() > 1)
-        err << "quendle: one archive at a time: only \"" << first << "\" is expanded\n" << Qt::flush;
+        err << "quendle: " << QCoreApplication::translate("main", "one archive at a time: only \"%1\" is expanded").arg(first)
+            << '\n' << Qt::flush;
     return {info.absoluteFilePath()};
 }
 
@@ -103,10 +109,15 @@ int main(int argc, char** argv)
     // Quitting when the last window closes is the delegate's decision (alerts don't count).
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Before anything is said: --help and the first alert already speak the user's language.
+    const quendle::Translations translations;
     const QStringList files = archivesFromCommandLine();
-    // Task bars and window switchers show the installed icon, or the one beside the program.
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("quendle"), QIcon(quendle::resourcePath() + QStringLiteral("/quendle.svg"))));
+    // Task bars and window switchers show the installed icon, or the ones beside the program:
+    // the hand-drawn small sizes, the scalable one for the rest.
+    QIcon besideTheProgram(quendle::resourcePath() + QStringLiteral("/quendle.svg"));
+    for (const int size : {16, 24, 32})
+        besideTheProgram.addFile(quendle::resourcePath() + QStringLiteral("/quendle-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quendle"), besideTheProgram));
 
     // A Quendle of this user already runs: it takes the files (or, given none, comes forward)
     // and this launch is done. Two launches at the same moment both find nobody; the one that

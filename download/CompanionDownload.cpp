@@ -4,6 +4,7 @@
 #include "download/Links.h"
 #include "platform/Seam.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -19,9 +20,20 @@ namespace quendle {
 
 namespace {
 
-const QString kConnectingText = QStringLiteral("Connecting to server");
-const QString kConnectedText = QStringLiteral("Connected to server");
-const QString kReceivingText = QStringLiteral("Receiving data");
+// Functions, not constants: a translation is looked up when the text is shown, after the
+// translators are installed.
+QString connectingText()
+{
+    return CompanionDownload::tr("Connecting to server");
+}
+QString connectedText()
+{
+    return CompanionDownload::tr("Connected to server");
+}
+QString receivingText()
+{
+    return CompanionDownload::tr("Receiving data");
+}
 
 // The length a response announces; -1 when it gives none.
 std::int64_t expectedContentLength(const QNetworkReply* reply)
@@ -126,7 +138,7 @@ void CompanionDownload::startUpdateDownload(const QUrl& url)
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply, partialFile] { replyFinished(reply, partialFile); });
 
-    mOutlets.progressField->setText(kConnectingText);
+    mOutlets.progressField->setText(connectingText());
     mOutlets.progressIndicator->show();
     showBottomText(false);
     // Indeterminate: the bar animates by itself while its range is empty.
@@ -210,8 +222,8 @@ void CompanionDownload::presentDownloadSuccess()
 {
     mOutlets.progressIndicator->hide();
     showBottomText(true);
-    mSeam.runPanel(Panel {QStringLiteral("Update Downloaded"),
-        QStringLiteral("Vorlith app will be found on the newly opened disk image."), QStringLiteral("OK"), QString(),
+    mSeam.runPanel(Panel {tr("Update Downloaded"),
+        tr("Vorlith app will be found on the newly opened disk image."), QCoreApplication::translate("quendle::Buttons", "OK"), QString(),
         AlertStyle::Informational});
 }
 
@@ -219,8 +231,8 @@ void CompanionDownload::presentDownloadError()
 {
     mOutlets.progressIndicator->hide();
     showBottomText(true);
-    mSeam.runPanel(Panel {QStringLiteral("Unable to Download"),
-        QStringLiteral("Quendle was not able to download Vorlith app from the server."), QStringLiteral("OK"),
+    mSeam.runPanel(Panel {tr("Unable to Download"),
+        tr("Quendle was not able to download Vorlith app from the server."), QCoreApplication::translate("quendle::Buttons", "OK"),
         QString(), AlertStyle::Informational});
 }
 
@@ -228,7 +240,7 @@ void CompanionDownload::downloadDidReceiveResponse(QNetworkReply*, std::int64_t 
 {
     downloadResponse = expectedContentLength;
     downloadBytes = 0;
-    mOutlets.progressField->setText(kConnectedText);
+    mOutlets.progressField->setText(connectedText());
 }
 
 void CompanionDownload::downloadDidReceiveDataOfLength(QNetworkReply*, std::uint32_t length)
@@ -242,7 +254,7 @@ void CompanionDownload::downloadDidReceiveDataOfLength(QNetworkReply*, std::uint
         mOutlets.progressIndicator->setRange(0, 100);
         mOutlets.progressIndicator->setValue(barValue(mDownloadProgressValue));
     }
-    mOutlets.progressField->setText(kReceivingText);
+    mOutlets.progressField->setText(receivingText());
 }
 
 void CompanionDownload::downloadDidFinish(QNetworkReply*)
@@ -263,9 +275,9 @@ void CompanionDownload::downloadDidFinish(QNetworkReply*)
     // stays where it is and the user learns where that is.
     mOutlets.progressIndicator->hide();
     showBottomText(true);
-    mSeam.runPanel(Panel {QStringLiteral("Update Downloaded"),
-        QStringLiteral("Vorlith app was downloaded to \"%1\", but the disk image could not be opened here.").arg(path),
-        QStringLiteral("OK"), QString(), AlertStyle::Informational});
+    mSeam.runPanel(Panel {tr("Update Downloaded"),
+        tr("Vorlith app was downloaded to \"%1\", but the disk image could not be opened here.").arg(path),
+        QCoreApplication::translate("quendle::Buttons", "OK"), QString(), AlertStyle::Informational});
 }
 
 void CompanionDownload::downloadDidFailWithError(QNetworkReply*, const QString&)

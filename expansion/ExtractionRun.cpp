@@ -11,6 +11,7 @@
 #include "progress/ExtractingProgressWindow.h"
 #include "trash/FileManager.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -37,9 +38,9 @@ QString destinationProblem(const QString& destination)
     const QByteArray name = QFile::encodeName(folder);
     struct statvfs fileSystem {};
     if (::statvfs(name.constData(), &fileSystem) == 0 && (fileSystem.f_flag & ST_RDONLY))
-        return QStringLiteral("%1: \"%2\"").arg(QString::fromLocal8Bit(std::strerror(EROFS)), folder);
+        return QStringLiteral("%1: \"%2\"").arg(qt_error_string(EROFS), folder);
     if (::access(name.constData(), W_OK | X_OK) != 0)
-        return QStringLiteral("%1: \"%2\"").arg(QString::fromLocal8Bit(std::strerror(errno)), folder);
+        return QStringLiteral("%1: \"%2\"").arg(qt_error_string(errno), folder);
     return {};
 }
 
@@ -135,12 +136,12 @@ void ExpansionController::completeExpansion(int exitStatus)
         const QStringList reasons = mFailureReasons.reasons();
         const QString problem = destinationProblem(mRequest.plan.destination);
         QString informative = !problem.isEmpty() ? problem
-            : reasons.isEmpty()                   ? QStringLiteral("The archiver exited with status %1.").arg(exitStatus)
+            : reasons.isEmpty()                   ? tr("The archiver exited with status %1.").arg(exitStatus)
                                                   : reasons.join(u'\n');
         // Whatever the run left is only part of the archive; the user must not take it for all.
         if (QFileInfo::exists(whatToShow()) && !holdsArchive(whatToShow()))
-            informative += QStringLiteral("\nWhat was expanded at \"%1\" is incomplete.").arg(whatToShow());
-        mSeam.runAlert({QStringLiteral("Cannot Expand Archive."), informative, {QStringLiteral("OK")}, AlertStyle::Warning});
+            informative += u'\n' + tr("What was expanded at \"%1\" is incomplete.").arg(whatToShow());
+        mSeam.runAlert({tr("Cannot Expand Archive."), informative, {QCoreApplication::translate("quendle::Buttons", "OK")}, AlertStyle::Warning});
     }
 
     if (revealsInFileManager(mDefaults))

@@ -11,6 +11,7 @@
 #include "views/WindowSetup.h"
 
 #include <QDialog>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -36,7 +37,7 @@ bool ExpansionController::applicationOpenFile(const QString& path)
     // The password window names this archive before the listing, should it turn out encrypted.
     setContentBorderThickness(mPassword.mPasswordWindow, 20);
     centerOnScreen(mPassword.mPasswordWindow);
-    mPassword.mTopTextOnPasswordWindow->setText(QStringLiteral("Type in password for %1").arg(fileNameOfPath(path)));
+    mPassword.mTopTextOnPasswordWindow->setText(tr("Type in password for %1").arg(fileNameOfPath(path)));
 
     moveTo(RequestState::Planning);
     traceStep("password window prepared");
@@ -46,7 +47,7 @@ bool ExpansionController::applicationOpenFile(const QString& path)
     mExtractProgressWindow.reset();
     // A folder given for an archive: 7-Zip would only say it cannot find an archive.
     if (QFileInfo(path).isDir()) {
-        reportCannotExpand(QStringLiteral("\"%1\" is a folder, not an archive.").arg(path));
+        reportCannotExpand(tr("\"%1\" is a folder, not an archive.").arg(path));
         return true;
     }
     const ListingRun opening = listArchive(toolPath(), path, std::nullopt);
@@ -62,9 +63,9 @@ bool ExpansionController::applicationOpenFile(const QString& path)
     // comes from a reader that stopped early.
     const ArchiveListing& facts = opening.listing;
     if (facts.holdsNoEntries && facts.archiveLevels == 1 && facts.pieceCount == 2 && !facts.isEncrypted) {
-        mSeam.runAlert({QStringLiteral("\"%1\" is empty.").arg(fileNameOfPath(path)),
-            QStringLiteral("The archive holds no files or folders, so there is nothing to expand."),
-            {QStringLiteral("OK")}, AlertStyle::Informational});
+        mSeam.runAlert({tr("\"%1\" is empty.").arg(fileNameOfPath(path)),
+            tr("The archive holds no files or folders, so there is nothing to expand."),
+            {QCoreApplication::translate("quendle::Buttons", "OK")}, AlertStyle::Informational});
         endRequest(0);
         return true;
     }
@@ -73,7 +74,7 @@ bool ExpansionController::applicationOpenFile(const QString& path)
     mExtractProgressWindow = std::make_unique<ExtractingProgressWindow>();
     mExtractProgressWindow->setDelegate(this);
     centerOnScreen(mExtractProgressWindow->window());
-    mExtractProgressWindow->setTitle(QStringLiteral("Extracting %1").arg(fileNameOfPath(path)));
+    mExtractProgressWindow->setTitle(tr("Extracting %1").arg(fileNameOfPath(path)));
     mRequest.amountFiles = opening.listing.amountFiles;
 
     // Where the contents go; the replace prompt may end the request here.
@@ -96,9 +97,9 @@ bool ExpansionController::applicationOpenFile(const QString& path)
 
 void ExpansionController::showBusyAlert()
 {
-    Alert busy {QStringLiteral("Quendle."),
-        QStringLiteral("Quendle extracts some archive. Please, wait for end of the operation and try again."),
-        {QStringLiteral("OK")}, AlertStyle::Warning};
+    Alert busy {tr("Quendle."),
+        tr("Quendle extracts some archive. Please, wait for end of the operation and try again."),
+        {QCoreApplication::translate("quendle::Buttons", "OK")}, AlertStyle::Warning};
     // Beside the progress window, which stays in sight.
     if (mExtractProgressWindow && mExtractProgressWindow->window()->isVisible())
         busy.parentWindow = mExtractProgressWindow->window();
@@ -126,9 +127,9 @@ ExpansionController::PlanOutcome ExpansionController::planDestination(
     for (const QString& tested : plan.testedPaths()) {
         if (!QFileInfo::exists(tested) && !QFileInfo(tested).isSymLink())
             continue;
-        const int answer = mSeam.runAlert({QStringLiteral("An item named \"%1\" already exists.").arg(tested),
-            QStringLiteral("Do you want to replace it with the one you\u2019re extracting?"),
-            {QStringLiteral("OK"), QStringLiteral("Cancel")}, AlertStyle::Warning});
+        const int answer = mSeam.runAlert({tr("An item named \"%1\" already exists.").arg(tested),
+            tr("Do you want to replace it with the one you\u2019re extracting?"),
+            {QCoreApplication::translate("quendle::Buttons", "OK"), QCoreApplication::translate("quendle::Buttons", "Cancel")}, AlertStyle::Warning});
         if (answer != kAlertFirstButtonReturn)
             return endRequestAsCancel();
         // Only an item that really went to the Trash makes room: anything else left in the way
@@ -138,13 +139,13 @@ ExpansionController::PlanOutcome ExpansionController::planDestination(
             : mFileManager.moveToTrash(tested);
         if (!moved.succeeded()) {
             const QString why = holdsArchive(tested)
-                ? QStringLiteral("It holds the archive being expanded.")
+                ? tr("It holds the archive being expanded.")
                 : moved.reason();
             const QString kept = trashed.isEmpty()
-                ? QStringLiteral("\nNothing was extracted, and nothing of yours was changed.")
-                : QStringLiteral("\nNothing was extracted. \"%1\" is in the Trash, where you can put it back from.")
+                ? tr("Nothing was extracted, and nothing of yours was changed.")
+                : tr("Nothing was extracted. \"%1\" is in the Trash, where you can put it back from.")
                       .arg(trashed.join(QStringLiteral("\", \"")));
-            return reportCannotExpand(QStringLiteral("\"%1\" could not be moved to the Trash.").arg(tested), why + kept);
+            return reportCannotExpand(tr("\"%1\" could not be moved to the Trash.").arg(tested), why + u'\n' + kept);
         }
         trashed.append(tested);
     }
@@ -199,20 +200,20 @@ ExpansionController::PlanOutcome ExpansionController::endRequest(int status)
 
 ExpansionController::PlanOutcome ExpansionController::reportCannotExpand(const QString& informative)
 {
-    return reportCannotExpand(QStringLiteral("Cannot Expand Archive."), informative);
+    return reportCannotExpand(tr("Cannot Expand Archive."), informative);
 }
 
 ExpansionController::PlanOutcome ExpansionController::reportCannotExpand(const QString& message, const QString& informative)
 {
     moveTo(RequestState::Completing);
-    mSeam.runAlert({message, informative, {QStringLiteral("OK")}, AlertStyle::Warning});
+    mSeam.runAlert({message, informative, {QCoreApplication::translate("quendle::Buttons", "OK")}, AlertStyle::Warning});
     return endRequest(kExitExpansionFailed);
 }
 
 void ExpansionController::reportToolCannotStart(const QString& reason)
 {
     // Nothing was expanded: a script sees a failure.
-    reportCannotExpand(QStringLiteral("Cannot Start the Archiver."), QStringLiteral("%1\n%2").arg(toolPath(), reason));
+    reportCannotExpand(tr("Cannot Start the Archiver."), QStringLiteral("%1\n%2").arg(toolPath(), reason));
 }
 
 } // namespace quendle

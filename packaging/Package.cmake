@@ -48,8 +48,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.quendle.org/)
 # the window icon is loaded, not linked.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "7zip, libqt6svg6")
-# RAR and StuffIt go through lsar and unar; the platform themes make Qt look like the desktop.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS unar)
+# RAR and StuffIt go through lsar and unar; Qt's translations put its own dialogs in the user's
+# language; the platform themes make Qt look like the desktop.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "unar, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-gtk-platformtheme, qt6-xdgdesktopportal-platformtheme")
 
 include(CPack)

@@ -48,12 +48,22 @@ void layOut(QMessageBox& box, const QString& message, const QString& informative
         grid->addItem(new QSpacerItem(380, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1, grid->columnCount());
 }
 
+// The buttons that decline; in the user's language when the callers' texts are translated.
+const char* const kDeclining[] = {QT_TRANSLATE_NOOP("quendle::Buttons", "Cancel"), QT_TRANSLATE_NOOP("quendle::Buttons", "No")};
+
+bool isCancel(const QString& button)
+{
+    return button == QLatin1String("Cancel") || button == QCoreApplication::translate("quendle::Buttons", "Cancel");
+}
+
 int indexOfCancel(const QStringList& buttons)
 {
-    for (const QString& name : {QStringLiteral("Cancel"), QStringLiteral("No")}) {
-        const int i = buttons.indexOf(name);
-        if (i >= 0)
-            return i;
+    for (const char* name : kDeclining) {
+        for (const QString& text : {QString::fromLatin1(name), QCoreApplication::translate("quendle::Buttons", name)}) {
+            const int i = int(buttons.indexOf(text));
+            if (i >= 0)
+                return i;
+        }
     }
     return int(buttons.size()) - 1;
 }
@@ -100,6 +110,19 @@ QPoint alertPositionBeside(const QRect& windowFrame, const QSize& alertSize, con
     return {centredX, std::max(screen.top(), std::min(below, screen.bottom() + 1 - alertSize.height()))};
 }
 
+QPoint alertContentsPositionBeside(
+    const QRect& windowFrame, const QRect& windowContents, const QSize& alertContents, const QRect& screen)
+{
+    // The alert is not shown yet, so the window manager has not told its frame: it will get
+    // the same title bar and borders as the window it stands beside. The place is chosen for
+    // the whole frame, and the alert's contents go where that frame's title bar ends; placed
+    // by its contents alone, its title bar would reach over the window.
+    const QMargins decoration(windowContents.left() - windowFrame.left(), windowContents.top() - windowFrame.top(),
+        windowFrame.right() - windowContents.right(), windowFrame.bottom() - windowContents.bottom());
+    const QPoint framePosition = alertPositionBeside(windowFrame, alertContents.grownBy(decoration), screen);
+    return framePosition + QPoint(decoration.left(), decoration.top());
+}
+
 void configureOpenDialog(QFileDialog& dialog, const OpenPanel& panel)
 {
     dialog.setWindowTitle(panel.title);
@@ -121,7 +144,8 @@ void configureOpenDialog(QFileDialog& dialog, const OpenPanel& panel)
     // The listed kinds come first and are chosen at the start; Quendle reads more kinds than
     // these (.tar.xz, .tar.zst, .xz, ...), which the second filter lets the user pick.
     if (!patterns.isEmpty())
-        dialog.setNameFilters({QObject::tr("Archives (%1)").arg(patterns.join(u' ')), QObject::tr("All files (*)")});
+        dialog.setNameFilters({QCoreApplication::translate("quendle::DesktopSeam", "Archives (%1)").arg(patterns.join(u' ')),
+            QCoreApplication::translate("quendle::DesktopSeam", "All files (*)")});
     // Wide and tall enough that the name, size, kind and date columns are read whole.
     const QFontMetrics metrics(dialog.font());
     QSize size(metrics.averageCharWidth() * 120, metrics.height() * 32);
@@ -154,7 +178,7 @@ int DesktopSeam::answerWithoutWindow(const QString& text, const QStringList& but
         for (;;) {
             for (int i = 0; i < buttons.size(); ++i)
                 err << "  " << (i + 1) << ") " << buttons.at(i) << '\n';
-            err << "Answer [1-" << buttons.size() << "]: " << Qt::flush;
+            err << QCoreApplication::translate("quendle::DesktopSeam", "Answer [1-%1]: ").arg(buttons.size()) << Qt::flush;
             const std::string line = readLineFromTerminal(true);
             if (!std::cin)
                 break; // end of input: fall back to Cancel below
@@ -164,7 +188,8 @@ int DesktopSeam::answerWithoutWindow(const QString& text, const QStringList& but
                 return n - 1;
         }
     }
-    err << "(no display and no terminal: answered \"" << buttons.at(cancelIndex) << "\")\n" << Qt::flush;
+    err << QCoreApplication::translate("quendle::DesktopSeam", "(no display and no terminal: answered \"%1\")").arg(buttons.at(cancelIndex))
+        << '\n' << Qt::flush;
     return cancelIndex;
 }
 
@@ -183,7 +208,7 @@ int DesktopSeam::runAlert(const Alert& alert)
     for (int i = 0; i < alert.buttons.size(); ++i) {
         // The first button is the default one, as on every desktop's alert.
         const auto role = i == 0 ? QMessageBox::AcceptRole
-            : alert.buttons.at(i) == QLatin1String("Cancel") ? QMessageBox::RejectRole
+            : isCancel(alert.buttons.at(i))                  ? QMessageBox::RejectRole
                                                              : QMessageBox::NoRole;
         added.append(box.addButton(alert.buttons.at(i), role));
     }
@@ -193,7 +218,8 @@ int DesktopSeam::runAlert(const Alert& alert)
         // Centred over its window, as a child dialog would be, the alert would hide it.
         const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
         if (screen)
-            box.move(alertPositionBeside(window->frameGeometry(), box.sizeHint(), screen->availableGeometry()));
+            box.move(alertContentsPositionBeside(
+                window->frameGeometry(), window->geometry(), box.sizeHint(), screen->availableGeometry()));
     }
     box.exec();
     const int index = int(added.indexOf(box.clickedButton()));
@@ -278,7 +304,10 @@ Seam::PasswordReply DesktopSeam::askPasswordWithoutWindow(const QString& prompt)
         if (std::cin)
             return {PasswordReply::Typed, QString::fromStdString(typed)};
     }
-    err << prompt << '\n' << "(no display and no terminal: answered \"Cancel\")\n" << Qt::flush;
+    err << prompt << '\n'
+        << QCoreApplication::translate("quendle::DesktopSeam", "(no display and no terminal: answered \"%1\")")
+               .arg(QCoreApplication::translate("quendle::Buttons", "Cancel"))
+        << '\n' << Qt::flush;
     return {PasswordReply::Cancelled, {}};
 }
 

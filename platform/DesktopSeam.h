@@ -14,6 +14,11 @@ namespace quendle {
 // Where an alert of the given size goes so that the window (its frame) stays visible: below
 // it, else above it, else to its right, else below it as far as the screen allows.
 QPoint alertPositionBeside(const QRect& windowFrame, const QSize& alertSize, const QRect& screen);
+// Where an alert's contents go so that its frame, with the title bar and borders that the
+// window's frame has around its contents, stands beside the window as alertPositionBeside
+// places a frame.
+QPoint alertContentsPositionBeside(
+    const QRect& windowFrame, const QRect& windowContents, const QSize& alertContents, const QRect& screen);
 
 // Sets a file dialog up as the Open panel describes: title, prompt, modes, and the archive
 // filter followed by one for every file.

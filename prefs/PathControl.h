@@ -24,7 +24,14 @@ public:
 
     // The folder shown, as a plain path; empty when the URL names no local folder.
     QString folderPath() const;
+    // The folder's name, whole; the control shows it shortened in the middle when it is
+    // wider than the room the window gives.
     QString displayedName() const;
+    QString shownText() const;
+
+    // Wide enough for an ordinary folder name; a long one never widens the window.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     // A double-click, or Return / Space while the control has the focus.
@@ -37,11 +44,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void refresh();
+    void elide();
+    void fitMarginsToFrame();
 
     QUrl mUrl;
+    QString mFullName;
     QLabel* mIcon = nullptr;
     QLabel* mName = nullptr;
 };

@@ -1,6 +1,7 @@
 // The preferences store on a QSettings INI file, and the rules by which its strings are read.
 #include "prefs/UserDefaults.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -239,8 +240,8 @@ QString storedFormOf(const QUrl& url)
 OpenPanel folderChooserPanel()
 {
     OpenPanel panel;
-    panel.title = QStringLiteral("Choose a file object");
-    panel.prompt = QStringLiteral("Choose");
+    panel.title = QCoreApplication::translate("quendle::OpenPanel", "Choose a file object");
+    panel.prompt = QCoreApplication::translate("quendle::OpenPanel", "Choose");
     panel.directory = QDir::homePath();
     panel.extensions = {}; // folders only: no file type applies
     panel.allowsMultipleSelection = false;

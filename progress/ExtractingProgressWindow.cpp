@@ -10,6 +10,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace quendle {
 
 namespace {
@@ -54,12 +56,21 @@ QWidget* ExtractingProgressWindow::window()
     mUi->setupUi(mWindow.get());
     // A progress window: no close, minimise or maximise buttons; Stop is the way out.
     mWindow->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    mWindow->setFixedSize(mWindow->size());
     mWindow->installEventFilter(this);
 
     QFont small = mUi->mBottomText->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     mUi->mBottomText->setFont(small);
+    // A large desktop font would cut the destination's descenders off: the label, the band
+    // that holds it and the window grow downwards by what the font needs beyond the form's
+    // room; everything above stays where the form puts it.
+    mBandGrowth = std::max(0, mUi->mBottomText->fontMetrics().height() - mUi->mBottomText->height());
+    const QSize size = mWindow->size() + QSize(0, mBandGrowth);
+    mWindow->setMinimumSize(size);
+    mWindow->setMaximumSize(size);
+    mWindow->resize(size);
+    mUi->mBottomText->resize(mUi->mBottomText->width(), mUi->mBottomText->height() + mBandGrowth);
+    mWindow->setFixedSize(size);
 
     // The outlets.
     mExtractIndicator = mUi->mExtractIndicator;
@@ -73,7 +84,7 @@ QWidget* ExtractingProgressWindow::window()
 void ExtractingProgressWindow::awakeFromNib()
 {
     mCurrentValue = 0.0;
-    setBottomContentBorderThickness(kBottomBorderThickness);
+    setBottomContentBorderThickness(kBottomBorderThickness + mBandGrowth);
     mUi->mExtractIndicator->startAnimation();
 }
 
@@ -91,10 +102,13 @@ void ExtractingProgressWindow::setMaxValue(double max)
 {
     QWidget* content = window();
     auto* bar = new ProgressIndicator(content);
+    bar->setObjectName(QStringLiteral("determinateBar"));
     // The content's y axis grows downwards here; the bar's place is given from the bottom.
     bar->setGeometry(kBarX, content->height() - kBarY - kBarHeight, kBarWidth, kBarHeight);
     bar->setBezeled(true);
     bar->setMaxValue(max);
+    bar->setAccessibleName(tr("Expansion progress"));
+    bar->setAccessibleDescription(tr("Items of the archive that have appeared on disk"));
     bar->show();
     mExtractIndicator = bar;
 }
@@ -115,8 +129,10 @@ void ExtractingProgressWindow::setBottomText(const QString& text)
 {
     if (!mBottomText)
         return;
-    mBottomText->setText(text);
-    mBottomText->setToolTip(text); // a long destination is cut at the window's edge
+    // A long destination loses its middle, so that both where it starts and the folder's own
+    // name stay in sight; the tooltip has it whole.
+    mBottomText->setText(mBottomText->fontMetrics().elidedText(text, Qt::ElideMiddle, mBottomText->contentsRect().width()));
+    mBottomText->setToolTip(text);
 }
 
 void ExtractingProgressWindow::showWindow()

@@ -90,6 +90,7 @@ private:
     std::unique_ptr<Ui::ExtractingProgressWindow> mUi;
     std::unique_ptr<QWidget> mWindow;
     QWidget* mBottomBorder = nullptr;
+    int mBandGrowth = 0; // how much taller than the form the font makes the bottom band
 
     QPointer<QWidget> mExtractIndicator; // the form's indicator until setMaxValue replaces it
     QPointer<QObject> mAppDelegate;

@@ -32,6 +32,8 @@ missing=0
 for path in ./usr/bin/quendle ./usr/share/quendle/.utility/7z ./usr/libexec/quendle/7z ./usr/share/quendle/bg.png \
             ./usr/share/quendle/quendle.svg ./usr/share/applications/org.quendle.Quendle.desktop \
             ./usr/share/icons/hicolor/scalable/apps/quendle.svg ./usr/share/metainfo/org.quendle.Quendle.metainfo.xml \
+            ./usr/share/icons/hicolor/16x16/apps/quendle.png ./usr/share/icons/hicolor/32x32/apps/quendle.png \
+            ./usr/share/quendle/translations/quendle_de.qm ./usr/share/quendle/translations/quendle_zh_CN.qm \
             ./usr/share/man/man1/quendle.1.gz ./usr/share/doc/quendle/copyright ./usr/share/doc/quendle/changelog.gz; do
   grep -qxF "$path" <<<"$contents" || { echo "package-check: $path is not in the package" >&2; missing=1; }
 done

@@ -1,12 +1,13 @@
 # The Debian 12 packages Quendle's scripts install, in one list by purpose. Sourced by
 # scripts/setup.sh, scripts/ci-extra.sh and scripts/package-check.sh; not run on its own.
 
-# To build the program and the tests.
+# To build the program and the tests; lupdate and lrelease (qt6-l10n-tools, with their CMake
+# functions in qt6-tools-dev) build the translations.
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev nlohmann-json3-dev
-                ccache)
-# What Quendle runs: 7-Zip behind the adapter, lsar/unar for RAR and StuffIt, and Qt's SVG
-# image plugin for the window icon.
-run_packages=(7zip unar libqt6svg6)
+                ccache qt6-tools-dev qt6-l10n-tools)
+# What Quendle runs: 7-Zip behind the adapter, lsar/unar for RAR and StuffIt, Qt's SVG
+# image plugin for the window icon, and Qt's own translations (its dialogs, --help).
+run_packages=(7zip unar libqt6svg6 qt6-translations-l10n)
 # What the tests run besides Quendle: a private session bus, gio with the gvfs module that gives
 # it trash:// (the desktop's view of the Trash), Python for the archive makers, the compressors
 # of the compressed tars, and the validators of the desktop entry and of the AppStream metadata.

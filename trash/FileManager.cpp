@@ -4,6 +4,7 @@
 #include "platform/Seam.h"
 #include "trash/TrashNames.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -238,11 +239,11 @@ QString TrashOutcome::reason() const
     case Deleted:
         return {};
     case NotPermitted:
-        return QStringLiteral("You are not allowed to move items out of the folder \"%1\".").arg(place);
+        return QCoreApplication::translate("quendle::FileManager", "You are not allowed to move items out of the folder \"%1\".").arg(place);
     case NoTrash:
-        return QStringLiteral("Its disk has no Trash for you, and none can be made in \"%1\".").arg(place);
+        return QCoreApplication::translate("quendle::FileManager", "Its disk has no Trash for you, and none can be made in \"%1\".").arg(place);
     case Declined:
-        return QStringLiteral("It was not deleted.");
+        return QCoreApplication::translate("quendle::FileManager", "It was not deleted.");
     case MoveFailed:
         return QString::fromLocal8Bit(std::generic_category().message(error));
     }
@@ -367,10 +368,10 @@ TrashOutcome FileManager::deleteAfterAsking(const QString& path, const QString& 
     if (!showAlerts)
         return {TrashOutcome::NoTrash, 0, top};
     Panel panel;
-    panel.title = QStringLiteral("Warning");
-    panel.message = QStringLiteral("The file \"%1\" will be deleted immediately.\nAre you sure you want to continue?").arg(name);
-    panel.defaultButton = QStringLiteral("Yes");
-    panel.alternateButton = QStringLiteral("No");
+    panel.title = QCoreApplication::translate("quendle::FileManager", "Warning");
+    panel.message = QCoreApplication::translate("quendle::FileManager", "The file \"%1\" will be deleted immediately.\nAre you sure you want to continue?").arg(name);
+    panel.defaultButton = QCoreApplication::translate("quendle::Buttons", "Yes");
+    panel.alternateButton = QCoreApplication::translate("quendle::Buttons", "No");
     panel.style = AlertStyle::Critical;
     if (mSeam.runPanel(panel) != kPanelDefaultReturn)
         return {TrashOutcome::Declined, 0, {}};
@@ -385,9 +386,9 @@ TrashOutcome FileManager::deleteAfterAsking(const QString& path, const QString& 
 void FileManager::reportMoveFailure(int error)
 {
     Alert alert;
-    alert.messageText = QStringLiteral("Cannot Trash Source Files.");
+    alert.messageText = QCoreApplication::translate("quendle::FileManager", "Cannot Trash Source Files.");
     alert.informativeText = QString::fromLocal8Bit(std::generic_category().message(error));
-    alert.buttons = {QStringLiteral("OK")};
+    alert.buttons = {QCoreApplication::translate("quendle::Buttons", "OK")};
     alert.style = AlertStyle::Warning;
     mSeam.runAlert(alert);
 }

@@ -1,6 +1,9 @@
 // The shadowed label: QLabel draws the text, Qt's drop-shadow effect casts its shadow.
 #include "views/SHTextField.h"
 
+#include "views/Contrast.h"
+
+#include <QEvent>
 #include <QGraphicsDropShadowEffect>
 
 namespace quendle {
@@ -71,10 +74,28 @@ void SHTextField::applyShadow()
     const bool visible = shadow && shadow->color.isValid() && shadow->color.alpha() > 0;
     if (visible) {
         mEffect->setBlurRadius(shadow->blurRadius * kEffectRadiusPerBlur);
-        mEffect->setColor(shadow->color);
+        mEffect->setColor(drawnColour(shadow->color));
         mEffect->setOffset(shadow->offset);
     }
     mEffect->setEnabled(visible);
+}
+
+QColor SHTextField::drawnColour(const QColor& shadowColour) const
+{
+    // A light shadow under a dark palette's light text would blur it into a glow; there the
+    // shadow is the palette's own shadow colour, as deep as the one asked for.
+    if (!isDarkPalette(palette()))
+        return shadowColour;
+    QColor dark = palette().color(QPalette::Shadow);
+    dark.setAlphaF(shadowColour.alphaF());
+    return dark;
+}
+
+void SHTextField::changeEvent(QEvent* event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyShadow();
 }
 
 } // namespace quendle

@@ -37,6 +37,13 @@ public:
     // The shadow every field starts with: blur 1.0, white, one point below.
     static TextShadow defaultShadow();
 
+    // The colour the shadow is drawn in under the field's palette: the one set, or in a dark
+    // palette the palette's shadow colour.
+    QColor drawnColour(const QColor& shadowColour) const;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void commonInit();
     // Gives the effect the shadow last set; on the field's thread.

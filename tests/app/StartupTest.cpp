@@ -204,7 +204,8 @@ TEST_F(ExpansionTest, AtItsMinimumSizeTheMainWindowSqueezesNothing)
     EXPECT_GE(folder->height(), folder->sizeHint().height());
     auto* subtitle = window->findChild<QLabel*>(QStringLiteral("subtitleLabel"));
     EXPECT_GE(subtitle->width(), subtitle->sizeHint().width());
-    EXPECT_EQ(folder->toolTip(), QDir::homePath()); // the whole path, where only its last name shows
+    // The whole path, where only its last name shows, and how to change it.
+    EXPECT_EQ(folder->toolTip(), QDir::homePath() + QStringLiteral("\nDouble-click to choose another folder"));
 }
 
 TEST(OpenDialog, ArchivesComeFirstThenEveryFile)
@@ -234,6 +235,30 @@ TEST(AlertPlacement, KeepsTheWindowInSight)
         const QPoint at = alertPositionBeside(c.window, alert, screen);
         EXPECT_EQ(at, c.expected) << c.window.y();
         EXPECT_FALSE(QRect(at, alert).intersects(c.window)) << c.window.y();
+    }
+}
+
+// The window manager gives the alert a title bar like the window's: the whole frame of the
+// alert stays clear of the window, the title bar too.
+TEST(AlertPlacement, KeepsTheAlertsTitleBarOffTheWindow)
+{
+    const QRect screen(0, 0, 1280, 800);
+    const QSize alert(400, 150);
+    const QMargins decoration(1, 24, 1, 1); // a title bar and thin borders
+    const struct {
+        QRect contents;
+        QPoint expected; // the alert's contents
+    } cases[] = {
+        {{440, 300, 410, 90}, {444, 427}}, // room below: the title bar starts 12 below the frame
+        {{440, 620, 410, 90}, {444, 433}}, // at the bottom: above, its frame's foot 12 above the frame
+    };
+    for (const auto& c : cases) {
+        const QRect frame = c.contents.marginsAdded(decoration);
+        const QPoint at = alertContentsPositionBeside(frame, c.contents, alert, screen);
+        EXPECT_EQ(at, c.expected) << c.contents.y();
+        const QRect alertFrame = QRect(at, alert).marginsAdded(decoration);
+        EXPECT_FALSE(alertFrame.intersects(frame)) << c.contents.y();
+        EXPECT_TRUE(screen.contains(alertFrame)) << c.contents.y();
     }
 }
 

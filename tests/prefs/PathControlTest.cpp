@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -40,7 +41,7 @@ TEST(PathControl, APlainFolderPathBecomesItsFileUrlWithASlash)
     EXPECT_TRUE(control.url().toString(QUrl::FullyEncoded).endsWith(QStringLiteral("/My%20Files/")));
     EXPECT_EQ(control.folderPath(), folder);
     EXPECT_EQ(control.displayedName(), QStringLiteral("My Files"));
-    EXPECT_EQ(control.toolTip(), folder);
+    EXPECT_EQ(control.toolTip(), folder + QStringLiteral("\nDouble-click to choose another folder"));
 
     // A folder not yet made still counts as a folder; an existing file does not get a slash.
     control.setURL(home.root() + QStringLiteral("/later"));
@@ -107,4 +108,36 @@ TEST(PathControl, DoubleClickAndKeyboardAskForTheChooser)
     QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     QApplication::sendEvent(&control, &other);
     EXPECT_EQ(asked, 2);
+}
+
+// A folder with a very long name: its start and its end stay in sight, the middle gives way,
+// and the window around the control keeps the width it has (and may be made narrower).
+TEST(PathControl, ALongFolderNameLosesItsMiddleAndNeverWidensTheWindow)
+{
+    TemporaryHome home;
+    const QString name = QStringLiteral("Start of the name ") + QString(160, u'm') + QStringLiteral(" its end");
+    const QString folder = home.root() + u'/' + name;
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QWidget window;
+    auto* layout = new QHBoxLayout(&window);
+    auto* control = new PathControl(&window);
+    layout->addWidget(control);
+    control->setURL(folder);
+    window.resize(400, 40);
+    window.show();
+    layout->activate();
+
+    EXPECT_LT(window.minimumSizeHint().width(), 300);
+    EXPECT_LT(window.sizeHint().width(), 500);
+    EXPECT_EQ(control->displayedName(), name);
+    const QString shown = control->shownText();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Start"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("its end"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_EQ(control->toolTip(), folder + QStringLiteral("\nDouble-click to choose another folder"));
+
+    // Wider, more of the name shows; wide enough, all of it.
+    window.resize(3000, 40);
+    layout->activate();
+    EXPECT_EQ(control->shownText(), name);
 }

@@ -197,3 +197,35 @@ TEST(ExtractingProgressWindow, ShowsHidesAndClosesButTheUserCannotCloseItAway)
 }
 
 #include "ExtractingProgressWindowTest.moc"
+
+// A destination longer than the window loses its middle, never its end; a large desktop font
+// makes the band taller instead of cutting the text's descenders.
+TEST(ExtractingProgressWindow, TheDestinationIsShortenedAndItsLabelFollowsTheFont)
+{
+    const QString destination = QStringLiteral("/home/someone/") + QString(200, u'd') + QStringLiteral("/the folder");
+    {
+        ExtractingProgressWindow controller;
+        controller.window();
+        controller.setBottomText(destination);
+        const QString shown = controller.bottomText()->text();
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("/home"))) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QStringLiteral("the folder"))) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+        EXPECT_EQ(controller.bottomText()->toolTip(), destination);
+    }
+
+    const QFont saved = QApplication::font();
+    QFont large = saved;
+    large.setPointSizeF(22);
+    QApplication::setFont(large);
+    ExtractingProgressWindow controller;
+    QWidget* window = controller.window();
+    QLabel* label = controller.bottomText();
+    EXPECT_GE(label->height(), label->fontMetrics().height());
+    EXPECT_LE(label->geometry().bottom(), window->height() - 1);
+    EXPECT_GT(window->height(), 90);
+    EXPECT_EQ(window->width(), 410);
+    controller.setMaxValue(4);
+    EXPECT_EQ(controller.determinateBar()->geometry(), QRect(70, window->height() - 45 - 12, 248, 12));
+    QApplication::setFont(saved);
+}

@@ -107,6 +107,9 @@ QProcessEnvironment Sandbox::environment(Display display) const
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome());
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+    // Quendle speaks English here whatever the language of the machine that runs the tests;
+    // a test of another language names it in its run's environment.
+    environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
     if (mWithoutRuntimeDir) {
         environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
         QDir().mkpath(root() + QStringLiteral("/tmp"));
