@@ -3,6 +3,7 @@
 #include "expansion/Planning.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace quendle {
 
@@ -33,6 +34,19 @@ qsizetype extensionDot(const QString& path)
 bool namesItemBelow(const std::optional<QString>& name)
 {
     return name && !name->isEmpty() && *name != u"." && *name != u"..";
+}
+
+// The archive's path less its extension; for a part of a split set ("x.7z.001",
+// "x.part2.rar") that of the set's archive ("x"), whichever part was opened.
+QString archiveLessExtension(const QString& path)
+{
+    static const QRegularExpression volume(QStringLiteral("\\.[0-9]{3,6}$|\\.part[0-9]+(?=\\.rar$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString trimmed = withoutTrailingSlashes(path);
+    const QRegularExpressionMatch match = volume.match(trimmed);
+    if (match.hasMatch() && match.capturedStart() > trimmed.lastIndexOf(u'/') + 1)
+        trimmed.remove(match.capturedStart(), match.capturedLength());
+    return pathLessExtension(trimmed);
 }
 
 } // namespace
@@ -110,7 +124,7 @@ DestinationPlan planDestination(const QString& archivePath, const ListingShape& 
         && (!hasName || !shape.sharesTopLevel
             || (shape.topLevelNamesArchive && same(contentsFolder, folderOfPath(archivePath))));
     if (plan.ownFolder) {
-        const QString base = joinPath(contentsFolder, pathLessExtension(fileNameOfPath(archivePath)));
+        const QString base = joinPath(contentsFolder, archiveLessExtension(fileNameOfPath(archivePath)));
         QString folder = base;
         for (int n = 2; same(folder, archivePath) || (n > 2 && exists(folder)); ++n)
             folder = base + QStringLiteral(" %1").arg(n);
@@ -118,13 +132,13 @@ DestinationPlan planDestination(const QString& archivePath, const ListingShape& 
         plan.destination = folder;
         plan.testedPath = folder;
     } else if (!customFolder) {
-        plan.whatToShow = hasName ? joinPath(folderOfPath(archivePath), *topLevelName) : pathLessExtension(archivePath);
+        plan.whatToShow = hasName ? joinPath(folderOfPath(archivePath), *topLevelName) : archiveLessExtension(archivePath);
         plan.destination = folderOfPath(archivePath);
-        plan.testedPath = pathLessExtension(archivePath);
+        plan.testedPath = archiveLessExtension(archivePath);
         if (!same(plan.whatToShow, plan.testedPath))
             plan.alsoTestedPath = plan.whatToShow;
     } else {
-        const QString name = hasName ? *topLevelName : pathLessExtension(fileNameOfPath(archivePath));
+        const QString name = hasName ? *topLevelName : archiveLessExtension(fileNameOfPath(archivePath));
         plan.whatToShow = joinPath(*customFolder, name);
         plan.destination = folderOfPath(plan.whatToShow);
         plan.testedPath = plan.whatToShow;

@@ -41,8 +41,13 @@ struct Request {
     std::string archive;
     Invocation call;
     int codePage = 437;
+    // For a part of a split set, the part the caller named; archive (and 7-Zip's argument)
+    // is then the set's first part.
+    std::optional<std::string> splitPart;
 
     const std::string& sevenZip() const { return arguments[0]; }
+    // The archive as the caller named it.
+    const std::string& shownArchive() const { return splitPart ? *splitPart : archive; }
 };
 
 // 7-Zip's listing (SevenZipListing.cpp); lsar takes over what 7-Zip cannot open.

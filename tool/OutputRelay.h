@@ -8,6 +8,7 @@
 #include "tool/AdapterText.h"
 #include "tool/ListingRecords.h"
 #include "tool/Serve.h"
+#include "tool/SplitSet.h"
 
 #include <cstddef>
 #include <optional>
@@ -22,6 +23,8 @@ public:
     struct Listing {
         // The archive's path, for a listing of a tar that 7-Zip read from standard input.
         std::optional<std::string> namedArchive;
+        // For a split set that 7-Zip opened from its first part: the part the caller named.
+        std::optional<std::string> splitPart;
         int codePage = 437;
         // When 7-Zip could not open an encrypted archive without a password, its complaint
         // is not for the terminal.
@@ -67,6 +70,8 @@ private:
         {
             if (listing.namedArchive)
                 namer.emplace(*listing.namedArchive);
+            if (listing.splitPart)
+                splitHead.emplace(*listing.splitPart);
         }
         // The bytes on their way from 7-Zip to the text Quendle reads.
         void feed(std::string_view bytes, std::string& text);
@@ -74,6 +79,7 @@ private:
 
         bool quiet;
         std::optional<ListingHeadNamer> namer;
+        std::optional<SplitHeadFolder> splitHead;
         ListingRecords records;
         Utf8Fixer fixer;
     };

@@ -29,6 +29,7 @@
 #include "tool/Backends.h"
 #include "tool/Children.h"
 #include "tool/CodePage.h"
+#include "tool/SplitSet.h"
 #include "tool/ZipDirectory.h"
 
 #include <cerrno>
@@ -124,6 +125,25 @@ bool isOpeningListing(const Request& request)
         && std::getenv("QUENDLE_ADAPTER_SEVEN_ZIP_LISTING") == nullptr;
 }
 
+// A part of a split set stands for the whole set, which 7-Zip opens from its first part. A set
+// with a part missing is neither listed nor extracted: the failure names the part (false).
+bool openSplitSet(Request& request)
+{
+    const std::optional<SplitSet> set = findSplitSet(request.archive);
+    if (!set)
+        return true;
+    if (!set->missing.empty()) {
+        const std::size_t slash = set->missing.rfind('/');
+        std::fprintf(stderr, "ERROR: %s is missing\n",
+            set->missing.substr(slash == std::string::npos ? 0 : slash + 1).c_str());
+        return false;
+    }
+    request.splitPart = request.archive;
+    request.archive = set->first;
+    request.arguments[std::size_t(request.call.archive) + 2] = set->first;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -158,6 +178,8 @@ int main(int argc, char** argv)
 
     installSignalForwarding();
     request.archive = argv[call.archive];
+    if (!openSplitSet(request))
+        exitLike(exited(kFatalError));
     if (isOpeningListing(request) && listFromZipDirectory(request.archive))
         exitLike(exited(0));
     const Compression compression = compressionOf(headOf(request.archive));

@@ -129,7 +129,11 @@ INSTANTIATE_TEST_SUITE_P(ListingShapes, Shapes,
         ShapeCase {"EntryNamedLikeTheArchiveInAnotherFolder", "/d/a.zip", "a.zip", true, true, "/out", "/out/a.zip",
             "/out", {"/out/a.zip"}},
         ShapeCase {"EntryNamedLikeTheArchiveInTheCustomFolderThatHoldsIt", "/d/a.zip", "a.zip", true, true, "/d",
-            "/d/a", "/d/a", {"/d/a"}}),
+            "/d/a", "/d/a", {"/d/a"}},
+        // Any part of a split set is named after the set's archive, never the archive itself.
+        ShapeCase {"LooseEntriesOfASplitSet", "/d/x.7z.002", "a", false, false, std::nullopt, "/d/x", "/d/x", {"/d/x"}},
+        ShapeCase {"OneItemOfASplitSet", "/d/x.zip.001", "vol", true, false, std::nullopt, "/d/vol", "/d", {"/d/x", "/d/vol"}},
+        ShapeCase {"LooseEntriesOfARarVolume", "/d/x.part2.rar", "a", false, false, "/out", "/out/x", "/out/x", {"/out/x"}}),
     [](const testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.name); });
 
 } // namespace
