@@ -76,12 +76,14 @@ void ListingRecords::line(std::string_view text, bool ended, std::string& out)
         }
         if (text == "----------")
             mInEntries = true;
-        whole(out);
+        if (!mRewrite.dropHead)
+            whole(out);
         return;
     }
     if (!mInRecord) {
         if (!text.starts_with("Path = ")) {
-            whole(out);
+            if (!mRewrite.dropHead)
+                whole(out);
             return;
         }
         mInRecord = true;
@@ -143,15 +145,42 @@ void ListingRecords::endRecord(std::string& out)
         }
     }
 
+    std::string path = mPath;
+    bool renamed = false;
     if (mIsZip && mCodePage != 0 && !mUtf8Flag && !isUtf8(mPath)) {
         if (std::optional<std::string> decoded = decodePath(mPath, mCodePage)) {
-            out += "Path = ";
-            out += *decoded;
-            out.append(mRecord, mRecord.find('\n') == std::string::npos ? mRecord.size() : mRecord.find('\n'));
-            mChanges.push_back({mPath, std::move(*decoded)});
+            mChanges.push_back({mPath, *decoded});
+            path = std::move(*decoded);
+            renamed = true;
+        }
+    }
+    if (mRewrite.tidy) {
+        std::string_view tidy = path;
+        while (tidy.starts_with("./"))
+            tidy.remove_prefix(2);
+        if (tidy.empty() || tidy == ".") {
             mRecord.clear();
             return;
         }
+        renamed = renamed || tidy.size() != path.size();
+        path = std::string(tidy);
+    }
+    for (const std::string& omitted : mRewrite.omit) {
+        if (path == omitted) {
+            mRecord.clear();
+            return;
+        }
+    }
+    if (!mRewrite.prefix.empty()) {
+        path.insert(0, mRewrite.prefix);
+        renamed = true;
+    }
+    if (renamed) {
+        out += "Path = ";
+        out += path;
+        out.append(mRecord, mRecord.find('\n') == std::string::npos ? mRecord.size() : mRecord.find('\n'));
+        mRecord.clear();
+        return;
     }
     out += mRecord;
     mRecord.clear();

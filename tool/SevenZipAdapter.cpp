@@ -7,6 +7,10 @@
 //   Quendle reads its signs from the listing; the listing gets the sign added. A zip or 7z whose
 //   entries alone are encrypted is listed with any password: a listing given one tries it on
 //   one encrypted entry and says when it is wrong, so that nothing is extracted with it.
+// - Split sets: any part of "x.7z.001", "x.7z.002", … stands for the whole set, listed like the
+//   archive it splits; a set with a part missing is refused, naming the part.
+// - Packages: a Debian package gives a folder of its files and control files, an RPM the files
+//   of its payload, a xar its files without its table of contents (Packages.cpp).
 // - Compressed tars: 7-Zip sees a .tar.gz as one compressed file holding a .tar. When a gzip,
 //   bzip2, xz, zstd or compress stream holds a tar, the listing shows the tar's entries and the
 //   extraction writes the tar's files, streaming the decompressed tar from one 7-Zip into
@@ -22,7 +26,7 @@
 //   which takes milliseconds where 7-Zip takes seconds for a big archive.
 //
 // This file chooses the backend; each has its file: SevenZipListing.cpp, SevenZipExtraction.cpp,
-// CompressedTar.cpp and Unar.cpp, with OutputRelay.h between 7-Zip's output and ours.
+// CompressedTar.cpp, Packages.cpp and Unar.cpp, with OutputRelay.h between 7-Zip's output and ours.
 //
 // A request to stop (the termination signal) reaches every program the adapter started, and
 // the adapter then ends as the archiver did.
@@ -138,7 +142,7 @@ bool openSplitSet(Request& request)
             set->missing.substr(slash == std::string::npos ? 0 : slash + 1).c_str());
         return false;
     }
-    request.splitPart = request.archive;
+    request.shownAs = request.archive;
     request.archive = set->first;
     request.arguments[std::size_t(request.call.archive) + 2] = set->first;
     return true;
@@ -182,7 +186,13 @@ int main(int argc, char** argv)
         exitLike(exited(kFatalError));
     if (isOpeningListing(request) && listFromZipDirectory(request.archive))
         exitLike(exited(0));
-    const Compression compression = compressionOf(headOf(request.archive));
+    const std::string head = headOf(request.archive);
+    // 7-Zip shows a xar's table of contents as a file of its own, which is no file of the user's.
+    if (head.starts_with("xar!"))
+        request.arguments.insert(request.arguments.begin() + 4, "-xr-![TOC].xml");
+    if (const std::optional<int> status = runPackage(request, head))
+        exitLike(*status);
+    const Compression compression = compressionOf(head);
     if (compression != Compression::None) {
         if (const std::optional<int> status = runCompressedTar(request, compression))
             exitLike(*status);
