@@ -3,7 +3,7 @@
 
 # To build the program and the tests.
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev nlohmann-json3-dev
-                ccache)
+                libuchardet-dev ccache)
 # What Quendle runs: 7-Zip behind the adapter, lsar/unar for RAR and StuffIt, and Qt's SVG
 # image plugin for the window icon.
 run_packages=(7zip unar libqt6svg6)

@@ -89,7 +89,7 @@ void ListingRecords::line(std::string_view text, bool ended, std::string& out)
         mInRecord = true;
         mRecord.clear();
         mPath = text.substr(7);
-        mFolder = mEncrypted = mUtf8Flag = false;
+        mFolder = mEncrypted = mUtf8Flag = mDosHost = false;
         mSize.reset();
         mBlock.reset();
         whole(mRecord);
@@ -114,6 +114,10 @@ void ListingRecords::line(std::string_view text, bool ended, std::string& out)
         mBlock = std::string(text.substr(8));
     } else if (text.starts_with("Characteristics = ")) {
         mUtf8Flag = hasWord(text.substr(18), "UTF8");
+    } else if (text.starts_with("Host OS = ")) {
+        // The systems whose names separate folders with backslashes.
+        const std::string_view host = text.substr(10);
+        mDosHost = host == "FAT" || host == "NTFS" || host == "VFAT" || host == "HPFS";
     }
     if (mRecord.size() > kHoldLimit) {
         out += mRecord;
@@ -151,6 +155,18 @@ void ListingRecords::endRecord(std::string& out)
         if (std::optional<std::string> decoded = decodePath(mPath, mCodePage)) {
             mChanges.push_back({mPath, *decoded});
             path = std::move(*decoded);
+            renamed = true;
+        }
+    }
+    if (mIsZip && mDosHost && path.find('\\') != std::string::npos) {
+        if (std::optional<std::string> split = backslashesAsFolders(path)) {
+            if (renamed)
+                mChanges.back().backslashFolders = true;
+            else
+                mChanges.push_back({mPath, path, true});
+            while (split->ends_with('/'))
+                split->pop_back();
+            path = std::move(*split);
             renamed = true;
         }
     }

@@ -57,6 +57,7 @@ private:
     bool mFolder = false;
     bool mEncrypted = false;
     bool mUtf8Flag = false;
+    bool mDosHost = false;
     std::optional<std::uint64_t> mSize;
     std::optional<std::string> mBlock;
 

@@ -20,8 +20,9 @@
 // - Archive paths are always literal: "what?.zip" never matches "whatX.zip".
 // - Listings are valid UTF-8: names stored in a legacy code page would otherwise make the
 //   whole listing unreadable, which Quendle takes for an encrypted archive. Zip names that old
-//   DOS and Windows tools stored in an OEM code page are read in the page of the user's
-//   language, and the extraction writes them under those names.
+//   DOS and Windows tools stored in a code page are read in the page the names themselves show
+//   (else the page of the user's language), backslashes of DOS and Windows names separate
+//   folders, and the extraction writes them under those names.
 // - The opening listing of a plain zip comes from the zip's central directory (ZipDirectory.h),
 //   which takes milliseconds where 7-Zip takes seconds for a big archive.
 //
@@ -192,6 +193,11 @@ int main(int argc, char** argv)
         request.arguments.insert(request.arguments.begin() + 4, "-xr-![TOC].xml");
     if (const std::optional<int> status = runPackage(request, head))
         exitLike(*status);
+    // Legacy zip names are read in the code page they show, when that is certain.
+    if (head.starts_with("PK\x03\x04") || head.starts_with("PK\x05\x06")) {
+        if (const std::optional<int> page = detectCodePage(legacyZipNames(request.archive)))
+            request.codePage = *page;
+    }
     const Compression compression = compressionOf(head);
     if (compression != Compression::None) {
         if (const std::optional<int> status = runCompressedTar(request, compression))
