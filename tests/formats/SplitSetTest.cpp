@@ -44,6 +44,7 @@ struct SplitCase {
     QString shown;             // what the plan shows, below folder
     Tree tree;                 // what is written there ({} for none)
     QString failure;           // the reason the extraction gives; empty: it succeeds
+    bool unar = false;         // unar reads it
 };
 
 void PrintTo(const SplitCase& c, std::ostream* out)
@@ -67,7 +68,21 @@ QString sevenZipVolumes(const QString& folder, const QString& archive, const QSt
     return folder + QLatin1Char('/') + archive;
 }
 
-const QString kMissing = QStringLiteral("missing");
+// The other archivers' volumes, one file each, opened from the part named.
+QString volumes(const char* kind, const QString& folder, const char* opened)
+{
+    QString why;
+    const QStringList items {QStringLiteral("vol/"), QStringLiteral("vol/a.txt=alpha\n"), QStringLiteral("vol/b.txt=beta\n"),
+        QStringLiteral("vol/c.txt=gamma\n")};
+    if (!makeVolumes(QString::fromLatin1(kind), folder, QStringLiteral("x"), items, &why)) {
+        ADD_FAILURE() << qPrintable(why);
+        return {};
+    }
+    return folder + QLatin1Char('/') + QString::fromLatin1(opened);
+}
+
+const Tree kVolumesTree {{QStringLiteral("vol/"), {}}, {QStringLiteral("vol/a.txt"), "alpha\n"}, {QStringLiteral("vol/b.txt"), "beta\n"},
+    {QStringLiteral("vol/c.txt"), "gamma\n"}};
 
 class SplitSets : public ::testing::TestWithParam<SplitCase> {};
 
@@ -76,6 +91,8 @@ TEST_P(SplitSets, AnyPartExpandsTheWholeSetOnce)
     if (test::sevenZip().isEmpty())
         GTEST_SKIP() << "7-Zip is not installed";
     const SplitCase& c = GetParam();
+    if (c.unar && (!haveProgram(QStringLiteral("unar")) || !haveProgram(QStringLiteral("lsar"))))
+        GTEST_SKIP() << "lsar and unar (package unar) are not installed";
     QTemporaryDir dir;
     const QString opened = c.make(dir.path());
     ASSERT_FALSE(opened.isEmpty()) << "could not make the set";
@@ -136,7 +153,11 @@ INSTANTIATE_TEST_SUITE_P(Sets, SplitSets,
         SplitCase {"ZipLastPartMissing", [](const QString& f) {
                 const QString set = sevenZipVolumes(f, QStringLiteral("x.zip"), QStringLiteral("zip"), false);
                 return QFile::remove(set + QStringLiteral(".003")) ? set + QStringLiteral(".002") : QString(); },
-            QStringLiteral("x"), {}, QStringLiteral("x.zip.003 is missing")}),
+            QStringLiteral("x"), {}, QStringLiteral("x.zip.003 is missing")},
+        // The other archivers' sets keep opening from the part their archivers open them from.
+        SplitCase {"ZipWithZ01", [](const QString& f) { return volumes("zip", f, "x.zip"); }, QStringLiteral("vol"), kVolumesTree, {}},
+        SplitCase {"RarParts", [](const QString& f) { return volumes("rar5", f, "x.part2.rar"); }, QStringLiteral("vol"), kVolumesTree, {}, true},
+        SplitCase {"RarWithR00", [](const QString& f) { return volumes("rar4", f, "x.rar"); }, QStringLiteral("vol"), kVolumesTree, {}, true}),
     [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
 } // namespace
