@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QTextStream>
+#include <QThread>
 #include <QWidget>
 
 #include <cstdlib>
@@ -47,6 +48,8 @@ void quietNotes(QtMsgType type, const QMessageLogContext& context, const QString
 // that is not there (as ls and cat use it).
 constexpr int kUsageStatus = 64;
 constexpr int kMissingFileStatus = 2;
+// How often a launch tries to become the instance or to reach the one that is.
+constexpr int kListenAttempts = 40;
 
 // The archives named on the command line, made absolute (a running instance that takes them
 // over has another working folder). --help, --version, an unknown option or an archive that
@@ -69,22 +72,19 @@ QStringList archivesFromCommandLine()
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
 
-    QStringList files;
-    bool missing = false;
-    for (const QString& argument : parser.positionalArguments()) {
-        const QFileInfo info(argument);
-        if (argument.isEmpty() || !info.exists()) {
-            err << "quendle: cannot open \"" << argument << "\": no such file or folder\n";
-            missing = true;
-            continue;
-        }
-        files.append(info.absoluteFilePath());
-    }
-    if (missing) {
-        err.flush();
+    // One archive per launch: the first is the one expanded, so only it must be there.
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.isEmpty())
+        return {};
+    const QString& first = arguments.first();
+    const QFileInfo info(first);
+    if (first.isEmpty() || !info.exists()) {
+        err << "quendle: cannot open \"" << first << "\": no such file or folder\n" << Qt::flush;
         std::exit(kMissingFileStatus);
     }
-    return files;
+    if (arguments.size() > 1)
+        err << "quendle: one archive at a time: only \"" << first << "\" is expanded\n" << Qt::flush;
+    return {info.absoluteFilePath()};
 }
 
 } // namespace
@@ -109,11 +109,17 @@ int main(int argc, char** argv)
         QIcon::fromTheme(QStringLiteral("quendle"), QIcon(quendle::resourcePath() + QStringLiteral("/quendle.svg"))));
 
     // A Quendle of this user already runs: it takes the files (or, given none, comes forward)
-    // and this launch is done.
-    if (quendle::SingleInstance::handOver(files))
-        return 0;
+    // and this launch is done. Two launches at the same moment both find nobody; the one that
+    // loses the socket's name to the other hands over to it instead of expanding beside it.
     quendle::SingleInstance instance;
-    instance.listen();
+    for (int attempt = 0;; ++attempt) {
+        if (quendle::SingleInstance::handOver(files))
+            return 0;
+        // No private place for the socket at all: this launch runs on its own, as it must.
+        if (instance.listen() || quendle::SingleInstance::socketPath().isEmpty() || attempt == kListenAttempts)
+            break;
+        QThread::msleep(50);
+    }
 
     quendle::UserDefaults defaults;
     quendle::QuendleAppDelegate::initialize(defaults);

@@ -69,8 +69,10 @@ TEST_P(Packages, ListTheItemsTheyWriteAndWriteTheFiles)
     const ListingRun run = listArchive(test::testToolPath(), archive, std::nullopt);
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.listing.isEncrypted);
+    EXPECT_EQ(run.listing.archiveLevels, 1u) << "one archive, whose names are the ones written";
     const DestinationPlan plan = planDestination(archive,
-        ListingShape {run.listing.topLevelName, run.listing.sharesTopLevel, run.listing.topLevelNamesArchive},
+        ListingShape {run.listing.topLevelName, run.listing.sharesTopLevel, run.listing.topLevelNamesArchive,
+            run.listing.archiveLevels <= 1},
         std::nullopt, [](const QString& path) { return QFileInfo::exists(path); });
     EXPECT_EQ(plan.whatToShow, dir.path() + QLatin1Char('/') + QString::fromUtf8(c.shown));
 
