@@ -99,7 +99,7 @@ TEST_P(SplitSets, AnyPartExpandsTheWholeSetOnce)
     const QStringList parts = QDir(dir.path()).entryList(QDir::Files);
 
     const ListingRun run = listArchive(test::testToolPath(), opened, std::nullopt);
-    ASSERT_TRUE(run.started);
+    ASSERT_TRUE(run.started) << qPrintable(run.error);
     const DestinationPlan plan = planDestination(opened, ListingShape {run.listing.topLevelName,
         run.listing.sharesTopLevel, run.listing.topLevelNamesArchive, run.listing.archiveLevels <= 1}, std::nullopt, [](const QString& path) { return QFileInfo::exists(path); });
     EXPECT_EQ(plan.whatToShow, dir.path() + QLatin1Char('/') + c.shown);
@@ -113,7 +113,8 @@ TEST_P(SplitSets, AnyPartExpandsTheWholeSetOnce)
     if (c.failure.isEmpty()) {
         EXPECT_EQ(extraction.exitCode(), 0) << extraction.err.constData();
         EXPECT_EQ(run.listing.amountFiles, int(c.tree.size()) - (plan.ownFolder ? 1 : 0));
-        EXPECT_EQ(run.listing.archiveLevels, 1u) << "the set reads as the one archive it splits";
+        // (lsar's listing, for RAR, names no type at all.)
+        EXPECT_LE(run.listing.archiveLevels, 1u) << "the set reads as the one archive it splits";
     } else {
         EXPECT_EQ(extraction.exitCode(), 2);
         EXPECT_TRUE(extraction.err.contains("ERROR: " + c.failure.toUtf8() + '\n')) << extraction.err.constData();
