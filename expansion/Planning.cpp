@@ -3,8 +3,7 @@
 #include "expansion/Planning.h"
 
 #include <QDir>
-
-#include <algorithm>
+#include <QRegularExpression>
 
 namespace quendle {
 
@@ -37,16 +36,17 @@ bool namesItemBelow(const std::optional<QString>& name)
     return name && !name->isEmpty() && *name != u"." && *name != u"..";
 }
 
-// The name of the contents' own folder: the archive's name less its extension, and for a
-// part of a split set ("x.7z.001") less the part's number too.
-QString ownFolderName(const QString& archiveName)
+// The archive's path less its extension; for a part of a split set ("x.7z.001",
+// "x.part2.rar") that of the set's archive ("x"), whichever part was opened.
+QString archiveLessExtension(const QString& path)
 {
-    const QString less = pathLessExtension(archiveName);
-    const QString number = archiveName.mid(less.size() + 1);
-    const bool volumeNumber = !number.isEmpty() && std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); });
-    if (volumeNumber && !pathExtension(less).isEmpty())
-        return pathLessExtension(less);
-    return less;
+    static const QRegularExpression volume(QStringLiteral("\\.[0-9]{3,6}$|\\.part[0-9]+(?=\\.rar$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString trimmed = withoutTrailingSlashes(path);
+    const QRegularExpressionMatch match = volume.match(trimmed);
+    if (match.hasMatch() && match.capturedStart() > trimmed.lastIndexOf(u'/') + 1)
+        trimmed.remove(match.capturedStart(), match.capturedLength());
+    return pathLessExtension(trimmed);
 }
 
 } // namespace
@@ -148,15 +148,15 @@ DestinationPlan planDestination(const QString& archivePath, const ListingShape& 
         plan.alsoTestedPath.clear();
     };
     if (plan.ownFolder) {
-        useOwnFolder(joinPath(contentsFolder, ownFolderName(fileNameOfPath(archivePath))));
+        useOwnFolder(joinPath(contentsFolder, archiveLessExtension(fileNameOfPath(archivePath))));
     } else if (!customFolder) {
-        plan.whatToShow = hasName ? joinPath(folderOfPath(archivePath), *topLevelName) : pathLessExtension(archivePath);
+        plan.whatToShow = hasName ? joinPath(folderOfPath(archivePath), *topLevelName) : archiveLessExtension(archivePath);
         plan.destination = folderOfPath(archivePath);
-        plan.testedPath = pathLessExtension(archivePath);
+        plan.testedPath = archiveLessExtension(archivePath);
         if (!same(plan.whatToShow, plan.testedPath))
             plan.alsoTestedPath = plan.whatToShow;
     } else {
-        const QString name = hasName ? *topLevelName : pathLessExtension(fileNameOfPath(archivePath));
+        const QString name = hasName ? *topLevelName : archiveLessExtension(fileNameOfPath(archivePath));
         plan.whatToShow = joinPath(*customFolder, name);
         plan.destination = folderOfPath(plan.whatToShow);
         plan.testedPath = plan.whatToShow;

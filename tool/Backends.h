@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tool/AdapterText.h"
+#include "tool/ListingRecords.h"
 #include "tool/LsarListing.h"
 
 #include <optional>
@@ -41,8 +42,16 @@ struct Request {
     std::string archive;
     Invocation call;
     int codePage = 437;
+    // When 7-Zip is given another file than the caller named (a split set's first part, an
+    // RPM's payload), the archive as the caller named it; archive and 7-Zip's argument are then
+    // that other file.
+    std::optional<std::string> shownAs;
+    // The entries' paths as the extraction writes them.
+    PathRewrite rewrite;
 
     const std::string& sevenZip() const { return arguments[0]; }
+    // The archive as the caller named it.
+    const std::string& shownArchive() const { return shownAs ? *shownAs : archive; }
 };
 
 // 7-Zip's listing (SevenZipListing.cpp); lsar takes over what 7-Zip cannot open.
@@ -55,6 +64,9 @@ std::optional<int> runCompressedTar(const Request& request, Compression compress
 // The listing made by lsar (Unar.cpp), when lsar knows the archive; nothing is printed otherwise.
 std::optional<int> listWithLsar(const std::string& lsar, const std::string& archive,
     const std::optional<std::string>& password);
+// Debian packages and RPMs (Packages.cpp): the files they hold; nothing when the archive is
+// neither (or an RPM whose payload is no cpio), for 7-Zip to take as it is.
+std::optional<int> runPackage(const Request& request, std::string_view head);
 // The extraction by unar (Unar.cpp), its failures said in 7-Zip's words.
 int extractWithUnar(const std::string& unar, const std::string& archive, const Invocation& call);
 

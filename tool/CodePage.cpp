@@ -10,6 +10,7 @@
 
 #include <dirent.h>
 #include <iconv.h>
+#include <uchardet/uchardet.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,6 +75,42 @@ int oemCodePageFromEnvironment()
     return 437;
 }
 
+std::optional<int> detectCodePage(const std::vector<std::string>& names)
+{
+    // libuchardet's names for the pages it is right about on a handful of file names, and the
+    // code page each stands for (a page that holds the detected one, as Windows wrote them).
+    static constexpr std::pair<std::string_view, int> kTrusted[] = {{"IBM866", 866}, {"IBM855", 855},
+        {"WINDOWS-1251", 1251}, {"SHIFT_JIS", 932}, {"GB18030", 936}, {"BIG5", 950}, {"UHC", 949},
+        {"EUC-KR", 949}, {"TIS-620", 874}};
+    // What a judgement needs at most; more names only take longer.
+    constexpr std::size_t kEnough = 1 << 16;
+    uchardet_t detector = uchardet_new();
+    if (!detector)
+        return std::nullopt;
+    std::size_t fed = 0;
+    for (const std::string& name : names) {
+        if (fed >= kEnough)
+            break;
+        uchardet_handle_data(detector, name.data(), name.size());
+        uchardet_handle_data(detector, "\n", 1);
+        fed += name.size() + 1;
+    }
+    uchardet_data_end(detector);
+    const std::string_view charset = uchardet_get_charset(detector);
+    std::optional<int> page;
+    for (const auto& [name, codePage] : kTrusted) {
+        if (charset == name)
+            page = codePage;
+    }
+    uchardet_delete(detector);
+    // A page that cannot read every name is not the one they were written in.
+    for (const std::string& name : names) {
+        if (page && !decodePath(name, *page))
+            return std::nullopt;
+    }
+    return page;
+}
+
 bool isUtf8(std::string_view bytes)
 {
     base::Utf8Check check;
@@ -125,6 +162,29 @@ std::optional<std::string> decodePath(std::string_view stored, int codePage)
         decoded += '/';
         stored.remove_prefix(slash + 1);
     }
+}
+
+std::optional<std::string> backslashesAsFolders(std::string_view decoded)
+{
+    std::string path(decoded);
+    for (char& c : path) {
+        if (c == '\\')
+            c = '/';
+    }
+    // A folder's own trailing separator is no component.
+    std::string_view rest = path;
+    if (rest.ends_with('/'))
+        rest.remove_suffix(1);
+    while (true) {
+        const std::size_t slash = rest.find('/');
+        const std::string_view component = rest.substr(0, slash);
+        if (component.empty() || component == "." || component == "..")
+            return std::nullopt;
+        if (slash == std::string_view::npos)
+            break;
+        rest.remove_prefix(slash + 1);
+    }
+    return path;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -202,6 +262,26 @@ void applyDecodedNames(const std::string& destination, const std::vector<NameCha
                 moveOver(parent + '/' + stored[k], parent + '/' + decoded[k]);
             parent += '/' + decoded[k];
         }
+        if (!change.backslashFolders)
+            continue;
+        const std::optional<std::string> split = backslashesAsFolders(change.decoded);
+        if (!split || *split == change.decoded)
+            continue;
+        std::string target = *split;
+        while (target.ends_with('/'))
+            target.pop_back();
+        // The folders the backslashes name; one that cannot be made leaves the item as it is.
+        std::string folder = destination;
+        const std::vector<std::string> components = componentsOf(target);
+        bool made = true;
+        for (std::size_t k = 0; made && k + 1 < components.size(); ++k) {
+            folder += '/' + components[k];
+            struct stat info {};
+            made = (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) && stat(folder.c_str(), &info) == 0
+                && S_ISDIR(info.st_mode);
+        }
+        if (made && target != change.decoded)
+            moveOver(destination + '/' + change.decoded, destination + '/' + target);
     }
 }
 

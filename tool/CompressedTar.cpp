@@ -127,7 +127,7 @@ std::optional<int> runCompressedTar(const Request& request, Compression compress
 
     std::optional<OutputRelay> relay;
     if (listing)
-        relay.emplace(false, OutputRelay::Listing {request.archive, request.codePage, !request.call.password});
+        relay.emplace(false, OutputRelay::Listing {request.shownArchive(), std::nullopt, request.codePage, !request.call.password});
     serve(&pump, out[0], err[0], relay ? &*relay : nullptr);
     const int consumerStatus = waitChild(consumer);
     const int producerStatus = waitChild(stream->producer);

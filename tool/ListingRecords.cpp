@@ -76,18 +76,20 @@ void ListingRecords::line(std::string_view text, bool ended, std::string& out)
         }
         if (text == "----------")
             mInEntries = true;
-        whole(out);
+        if (!mRewrite.dropHead)
+            whole(out);
         return;
     }
     if (!mInRecord) {
         if (!text.starts_with("Path = ")) {
-            whole(out);
+            if (!mRewrite.dropHead)
+                whole(out);
             return;
         }
         mInRecord = true;
         mRecord.clear();
         mPath = text.substr(7);
-        mFolder = mEncrypted = mUtf8Flag = false;
+        mFolder = mEncrypted = mUtf8Flag = mDosHost = false;
         mSize.reset();
         mBlock.reset();
         whole(mRecord);
@@ -112,6 +114,10 @@ void ListingRecords::line(std::string_view text, bool ended, std::string& out)
         mBlock = std::string(text.substr(8));
     } else if (text.starts_with("Characteristics = ")) {
         mUtf8Flag = hasWord(text.substr(18), "UTF8");
+    } else if (text.starts_with("Host OS = ")) {
+        // The systems whose names separate folders with backslashes.
+        const std::string_view host = text.substr(10);
+        mDosHost = host == "FAT" || host == "NTFS" || host == "VFAT" || host == "HPFS";
     }
     if (mRecord.size() > kHoldLimit) {
         out += mRecord;
@@ -143,15 +149,54 @@ void ListingRecords::endRecord(std::string& out)
         }
     }
 
+    std::string path = mPath;
+    bool renamed = false;
     if (mIsZip && mCodePage != 0 && !mUtf8Flag && !isUtf8(mPath)) {
         if (std::optional<std::string> decoded = decodePath(mPath, mCodePage)) {
-            out += "Path = ";
-            out += *decoded;
-            out.append(mRecord, mRecord.find('\n') == std::string::npos ? mRecord.size() : mRecord.find('\n'));
-            mChanges.push_back({mPath, std::move(*decoded)});
+            mChanges.push_back({mPath, *decoded});
+            path = std::move(*decoded);
+            renamed = true;
+        }
+    }
+    if (mIsZip && mDosHost && path.find('\\') != std::string::npos) {
+        if (std::optional<std::string> split = backslashesAsFolders(path)) {
+            if (renamed)
+                mChanges.back().backslashFolders = true;
+            else
+                mChanges.push_back({mPath, path, true});
+            while (split->ends_with('/'))
+                split->pop_back();
+            path = std::move(*split);
+            renamed = true;
+        }
+    }
+    if (mRewrite.tidy) {
+        std::string_view tidy = path;
+        while (tidy.starts_with("./"))
+            tidy.remove_prefix(2);
+        if (tidy.empty() || tidy == ".") {
             mRecord.clear();
             return;
         }
+        renamed = renamed || tidy.size() != path.size();
+        path = std::string(tidy);
+    }
+    for (const std::string& omitted : mRewrite.omit) {
+        if (path == omitted) {
+            mRecord.clear();
+            return;
+        }
+    }
+    if (!mRewrite.prefix.empty()) {
+        path.insert(0, mRewrite.prefix);
+        renamed = true;
+    }
+    if (renamed) {
+        out += "Path = ";
+        out += path;
+        out.append(mRecord, mRecord.find('\n') == std::string::npos ? mRecord.size() : mRecord.find('\n'));
+        mRecord.clear();
+        return;
     }
     out += mRecord;
     mRecord.clear();

@@ -12,10 +12,22 @@
 
 namespace quendle::adapter {
 
+// How the entries' paths are made the paths that the extraction writes.
+struct PathRewrite {
+    std::string prefix;             // put before every path ("pkg/")
+    bool tidy = false;              // "./" removed from the front; "." and "./" entries left out
+    std::vector<std::string> omit;  // entries the extraction leaves out, by path
+    bool dropHead = false;          // only the records pass, for a listing made of several
+};
+
 class ListingRecords {
 public:
     // codePage: the page in which zip names without the UTF-8 flag are read; 0: none.
-    explicit ListingRecords(int codePage) : mCodePage(codePage) {}
+    explicit ListingRecords(int codePage, PathRewrite rewrite = {})
+        : mCodePage(codePage)
+        , mRewrite(std::move(rewrite))
+    {
+    }
 
     void feed(std::string_view bytes, std::string& out);
     void finish(std::string& out);
@@ -32,6 +44,7 @@ private:
     void endRecord(std::string& out);
 
     int mCodePage;
+    PathRewrite mRewrite;
     std::string mLine;
     bool mInEntries = false;
     bool mIsZip = false;
@@ -44,6 +57,7 @@ private:
     bool mFolder = false;
     bool mEncrypted = false;
     bool mUtf8Flag = false;
+    bool mDosHost = false;
     std::optional<std::uint64_t> mSize;
     std::optional<std::string> mBlock;
 

@@ -12,6 +12,11 @@ void OutputRelay::ListingText::feed(std::string_view bytes, std::string& text)
         namer->feed(bytes, named);
         bytes = named;
     }
+    std::string folded;
+    if (splitHead) {
+        splitHead->feed(bytes, folded);
+        bytes = folded;
+    }
     std::string read;
     records.feed(bytes, read);
     fixer.feed(read, text);
@@ -22,8 +27,15 @@ void OutputRelay::ListingText::finish(std::string& text)
     std::string named;
     if (namer)
         namer->finish(named);
+    std::string folded;
+    if (splitHead) {
+        splitHead->feed(named, folded);
+        splitHead->finish(folded);
+    } else {
+        folded = std::move(named);
+    }
     std::string read;
-    records.feed(named, read);
+    records.feed(folded, read);
     records.finish(read);
     fixer.feed(read, text);
     fixer.finish(text);

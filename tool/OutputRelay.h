@@ -8,6 +8,7 @@
 #include "tool/AdapterText.h"
 #include "tool/ListingRecords.h"
 #include "tool/Serve.h"
+#include "tool/SplitSet.h"
 
 #include <cstddef>
 #include <optional>
@@ -22,10 +23,15 @@ public:
     struct Listing {
         // The archive's path, for a listing of a tar that 7-Zip read from standard input.
         std::optional<std::string> namedArchive;
+        // When 7-Zip was given another file than the caller named (a split set's first part,
+        // a package's payload): the name the caller gave, for the listing's head.
+        std::optional<std::string> shownAs;
         int codePage = 437;
         // When 7-Zip could not open an encrypted archive without a password, its complaint
         // is not for the terminal.
         bool quiet = false;
+        // The entries' paths as the extraction writes them.
+        PathRewrite rewrite {};
     };
 
     // An extraction's output, relayed unchanged; hold: keep everything back until 7-Zip shows
@@ -63,10 +69,12 @@ private:
     struct ListingText {
         ListingText(const Listing& listing)
             : quiet(listing.quiet)
-            , records(listing.codePage)
+            , records(listing.codePage, listing.rewrite)
         {
             if (listing.namedArchive)
                 namer.emplace(*listing.namedArchive);
+            if (listing.shownAs)
+                splitHead.emplace(*listing.shownAs);
         }
         // The bytes on their way from 7-Zip to the text Quendle reads.
         void feed(std::string_view bytes, std::string& text);
@@ -74,6 +82,7 @@ private:
 
         bool quiet;
         std::optional<ListingHeadNamer> namer;
+        std::optional<SplitHeadFolder> splitHead;
         ListingRecords records;
         Utf8Fixer fixer;
     };

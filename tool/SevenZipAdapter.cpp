@@ -7,6 +7,10 @@
 //   Quendle reads its signs from the listing; the listing gets the sign added. A zip or 7z whose
 //   entries alone are encrypted is listed with any password: a listing given one tries it on
 //   one encrypted entry and says when it is wrong, so that nothing is extracted with it.
+// - Split sets: any part of "x.7z.001", "x.7z.002", … stands for the whole set, listed like the
+//   archive it splits; a set with a part missing is refused, naming the part.
+// - Packages: a Debian package gives a folder of its files and control files, an RPM the files
+//   of its payload, a xar its files without its table of contents (Packages.cpp).
 // - Compressed tars: 7-Zip sees a .tar.gz as one compressed file holding a .tar. When a gzip,
 //   bzip2, xz, zstd or compress stream holds a tar, the listing shows the tar's entries and the
 //   extraction writes the tar's files, streaming the decompressed tar from one 7-Zip into
@@ -16,19 +20,21 @@
 // - Archive paths are always literal: "what?.zip" never matches "whatX.zip".
 // - Listings are valid UTF-8: names stored in a legacy code page would otherwise make the
 //   whole listing unreadable, which Quendle takes for an encrypted archive. Zip names that old
-//   DOS and Windows tools stored in an OEM code page are read in the page of the user's
-//   language, and the extraction writes them under those names.
+//   DOS and Windows tools stored in a code page are read in the page the names themselves show
+//   (else the page of the user's language), backslashes of DOS and Windows names separate
+//   folders, and the extraction writes them under those names.
 // - The opening listing of a plain zip comes from the zip's central directory (ZipDirectory.h),
 //   which takes milliseconds where 7-Zip takes seconds for a big archive.
 //
 // This file chooses the backend; each has its file: SevenZipListing.cpp, SevenZipExtraction.cpp,
-// CompressedTar.cpp and Unar.cpp, with OutputRelay.h between 7-Zip's output and ours.
+// CompressedTar.cpp, Packages.cpp and Unar.cpp, with OutputRelay.h between 7-Zip's output and ours.
 //
 // A request to stop (the termination signal) reaches every program the adapter started, and
 // the adapter then ends as the archiver did.
 #include "tool/Backends.h"
 #include "tool/Children.h"
 #include "tool/CodePage.h"
+#include "tool/SplitSet.h"
 #include "tool/ZipDirectory.h"
 
 #include <cerrno>
@@ -124,6 +130,25 @@ bool isOpeningListing(const Request& request)
         && std::getenv("QUENDLE_ADAPTER_SEVEN_ZIP_LISTING") == nullptr;
 }
 
+// A part of a split set stands for the whole set, which 7-Zip opens from its first part. A set
+// with a part missing is neither listed nor extracted: the failure names the part (false).
+bool openSplitSet(Request& request)
+{
+    const std::optional<SplitSet> set = findSplitSet(request.archive);
+    if (!set)
+        return true;
+    if (!set->missing.empty()) {
+        const std::size_t slash = set->missing.rfind('/');
+        std::fprintf(stderr, "ERROR: %s is missing\n",
+            set->missing.substr(slash == std::string::npos ? 0 : slash + 1).c_str());
+        return false;
+    }
+    request.shownAs = request.archive;
+    request.archive = set->first;
+    request.arguments[std::size_t(request.call.archive) + 2] = set->first;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -158,9 +183,22 @@ int main(int argc, char** argv)
 
     installSignalForwarding();
     request.archive = argv[call.archive];
+    if (!openSplitSet(request))
+        exitLike(exited(kFatalError));
     if (isOpeningListing(request) && listFromZipDirectory(request.archive))
         exitLike(exited(0));
-    const Compression compression = compressionOf(headOf(request.archive));
+    const std::string head = headOf(request.archive);
+    // 7-Zip shows a xar's table of contents as a file of its own, which is no file of the user's.
+    if (head.starts_with("xar!"))
+        request.arguments.insert(request.arguments.begin() + 4, "-xr-![TOC].xml");
+    if (const std::optional<int> status = runPackage(request, head))
+        exitLike(*status);
+    // Legacy zip names are read in the code page they show, when that is certain.
+    if (head.starts_with("PK\x03\x04") || head.starts_with("PK\x05\x06")) {
+        if (const std::optional<int> page = detectCodePage(legacyZipNames(request.archive)))
+            request.codePage = *page;
+    }
+    const Compression compression = compressionOf(head);
     if (compression != Compression::None) {
         if (const std::optional<int> status = runCompressedTar(request, compression))
             exitLike(*status);

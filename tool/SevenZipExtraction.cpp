@@ -6,6 +6,7 @@
 #include "tool/ListingRecords.h"
 #include "tool/OutputRelay.h"
 #include "tool/Serve.h"
+#include "tool/SplitSet.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -40,12 +41,19 @@ std::vector<NameChange> legacyNames(const Request& request)
         return {};
     }
     ListingRecords records(request.codePage);
+    // A split set's listing reads like its archive's only once its head is folded.
+    SplitHeadFolder head(request.shownArchive());
+    std::string folded;
     std::string ignored;
     char buffer[1 << 16];
     while (const std::size_t size = readSome(out[0], buffer, sizeof buffer)) {
-        records.feed(std::string_view(buffer, size), ignored);
+        head.feed(std::string_view(buffer, size), folded);
+        records.feed(folded, ignored);
+        folded.clear();
         ignored.clear();
     }
+    head.finish(folded);
+    records.feed(folded, ignored);
     records.finish(ignored);
     close(out[0]);
     const int status = waitChild(child);

@@ -83,7 +83,7 @@ int listWithSevenZip(const Request& request)
 
     const std::optional<std::string>& password = request.call.password;
     const std::string lsar = findOnPath("lsar");
-    OutputRelay relay(!lsar.empty(), {std::nullopt, request.codePage, !password});
+    OutputRelay relay(!lsar.empty(), {std::nullopt, request.shownAs, request.codePage, !password, request.rewrite});
     serve(nullptr, out, err, &relay);
     const int status = waitChild(child);
 

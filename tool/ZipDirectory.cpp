@@ -355,6 +355,88 @@ void ZipDirectory::print(std::string_view archivePath, const std::function<void(
         write(out);
 }
 
+std::vector<std::string> legacyZipNames(const ReadAt& readAt, std::uint64_t fileSize)
+{
+    constexpr std::size_t kMostNames = 4096;
+    constexpr std::uint64_t kMostRead = std::uint64_t(16) << 20;
+    std::vector<std::string> names;
+    // The end record, searched from the end past a comment of any length.
+    const std::uint64_t tail = std::min<std::uint64_t>(fileSize, kEndSize + 0xFFFF);
+    std::string end(std::size_t(tail), '\0');
+    if (tail < kEndSize || !readAt(fileSize - tail, end.data(), end.size()))
+        return names;
+    std::size_t at = end.rfind("PK\x05\x06");
+    while (at != std::string::npos && end.size() - at < kEndSize)
+        at = at == 0 ? std::string::npos : end.rfind("PK\x05\x06", at - 1);
+    if (at == std::string::npos)
+        return names;
+    const std::uint64_t endAt = fileSize - tail + at;
+    std::uint64_t size = u32(end.data() + at + 12);
+    std::uint64_t entries = u16(end.data() + at + 10);
+    // The directory ends where the end records begin (data put before the archive would shift
+    // the offsets they give).
+    std::uint64_t directoryEnd = endAt;
+    char locator[kLocatorSize];
+    if (endAt >= kLocatorSize && readAt(endAt - kLocatorSize, locator, sizeof locator) && u32(locator) == kEnd64Locator) {
+        const std::uint64_t end64At = u64(locator + 8);
+        char end64[kEnd64Size];
+        if (end64At < endAt && readAt(end64At, end64, sizeof end64) && u32(end64) == kEnd64) {
+            size = u64(end64 + 40);
+            entries = u64(end64 + 32);
+            directoryEnd = end64At;
+        }
+    }
+    if (size > directoryEnd)
+        return names;
+    // Enough of the directory's start for the names a judgement needs.
+    std::string directory(std::size_t(std::min(size, kMostRead)), '\0');
+    if (!readAt(directoryEnd - size, directory.data(), directory.size()))
+        return names;
+    std::size_t offset = 0;
+    for (std::uint64_t index = 0; index < entries && names.size() < kMostNames; ++index) {
+        if (directory.size() - offset < kDirectoryHeaderSize || u32(directory.data() + offset) != kDirectoryHeader)
+            break;
+        const char* header = directory.data() + offset;
+        const std::size_t nameLength = u16(header + 28);
+        const std::size_t recordSize = kDirectoryHeaderSize + nameLength + u16(header + 30) + u16(header + 32);
+        if (directory.size() - offset < recordSize)
+            break;
+        const std::string_view name(header + kDirectoryHeaderSize, nameLength);
+        if ((u16(header + 8) & kFlagUtf8) == 0 && !isAscii(name) && !plainUtf8(name))
+            names.emplace_back(name);
+        offset += recordSize;
+    }
+    return names;
+}
+
+std::vector<std::string> legacyZipNames(const std::string& archivePath)
+{
+    const int fd = open(archivePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    struct stat info {};
+    std::vector<std::string> names;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        names = legacyZipNames(
+            [fd](std::uint64_t offset, char* buffer, std::size_t size) {
+                while (size > 0) {
+                    const ssize_t got = pread(fd, buffer, size, off_t(offset));
+                    if (got < 0 && errno == EINTR)
+                        continue;
+                    if (got <= 0)
+                        return false;
+                    buffer += got;
+                    size -= std::size_t(got);
+                    offset += std::uint64_t(got);
+                }
+                return true;
+            },
+            std::uint64_t(info.st_size));
+    }
+    close(fd);
+    return names;
+}
+
 bool listFromZipDirectory(const std::string& archivePath)
 {
     if (!ZipDirectory::printablePath(archivePath))

@@ -51,6 +51,12 @@ private:
     std::uint64_t mFileSize = 0;
 };
 
+// The names in a zip's central directory that are stored without the UTF-8 flag and are not
+// valid UTF-8 (a legacy code page's), read leniently, for judging their code page: at most a
+// few thousand of them; none when the directory cannot be found.
+std::vector<std::string> legacyZipNames(const ReadAt& readAt, std::uint64_t fileSize);
+std::vector<std::string> legacyZipNames(const std::string& archivePath);
+
 // Prints the listing of the zip at archivePath on standard output when the directory reader
 // can answer for it; false, with nothing printed, when 7-Zip must list it.
 bool listFromZipDirectory(const std::string& archivePath);

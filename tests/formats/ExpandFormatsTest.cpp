@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <functional>
+
 using namespace quendle;
 using namespace quendle::formats;
 
@@ -150,6 +152,82 @@ TEST_F(Expansion, LegacyNamesExpandWithoutAPasswordWindow)
     EXPECT_EQ(QDir(mArchives).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
         (QStringList {QStringLiteral("B\u00fccher"), QStringLiteral("legacy.zip")}));
 }
+
+// Archives a user meets, expanded by the whole application under C.UTF-8: what is beside the
+// archive afterwards (its parts left out), and the failure alert's reason when there is one.
+struct MetCase {
+    const char* name;
+    std::function<QString(const QString& folder, const QString& scratch)> make; // the archive to open
+    Tree beside;
+    QString alert; // empty: no failure
+};
+
+void PrintTo(const MetCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class MetArchives : public Expansion, public ::testing::WithParamInterface<MetCase> {};
+
+TEST_P(MetArchives, GiveWhatTheUserMeans)
+{
+    const MetCase& c = GetParam();
+    const QString archive = c.make(mArchives, mRoot.path());
+    ASSERT_FALSE(archive.isEmpty());
+    const QStringList parts = QDir(mArchives).entryList(QDir::Files);
+    mSession.writePreferencesBeside();
+    const test::QuendleRun run = test::runQuendle(mSession, {archive},
+        {.display = test::Display::Offscreen, .timeoutMs = 240000, .environment = {{QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8")}}});
+    Tree tree = readTree(mArchives);
+    for (const QString& part : parts)
+        tree.remove(part);
+    EXPECT_EQ(tree, c.beside);
+    if (c.alert.isEmpty()) {
+        EXPECT_TRUE(run.ok()) << qPrintable(run.describe());
+    } else {
+        EXPECT_FALSE(run.ok());
+        EXPECT_TRUE(test::alertOnStandardError(run.err, c.alert).join(u'\n').contains(c.alert)) << qPrintable(run.describe());
+    }
+}
+
+QString sevenZipSet(const QString& folder, const QString& scratch, const char* opened, bool dropLast)
+{
+    writeTree(scratch + QStringLiteral("/set"), {{QStringLiteral("vol/"), {}}, {QStringLiteral("vol/a.bin"), QByteArray(90000, 'a')},
+        {QStringLiteral("vol/b.txt"), "b\n"}});
+    // Stored, so that the volumes are as many as the size says.
+    if (!test::runSevenZip({QStringLiteral("a"), QStringLiteral("-mx0"), QStringLiteral("-v40k"), folder + QStringLiteral("/x.7z"),
+            QStringLiteral("vol")}, scratch + QStringLiteral("/set")))
+        return {};
+    if (dropLast)
+        QFile::remove(folder + QStringLiteral("/x.7z.003"));
+    return folder + QStringLiteral("/x.7z.") + QString::fromLatin1(opened);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, MetArchives,
+    ::testing::Values(
+        MetCase {"MiddlePartOfASplitSet", [](const QString& f, const QString& s) { return sevenZipSet(f, s, "002", false); },
+            Tree {{QStringLiteral("vol/"), {}}, {QStringLiteral("vol/a.bin"), QByteArray(90000, 'a')}, {QStringLiteral("vol/b.txt"), "b\n"}}, {}},
+        MetCase {"SplitSetWithAPartMissing", [](const QString& f, const QString& s) { return sevenZipSet(f, s, "001", true); }, {},
+            QStringLiteral("x.7z.003 is missing")},
+        MetCase {"DebianPackage", [](const QString& f, const QString&) {
+                QString why;
+                return makePackage(QStringLiteral("deb"), f + QStringLiteral("/tool_2.1_all.deb"), QStringLiteral("xz"),
+                           {QStringLiteral("DEBIAN/control=Package: tool\n"), QStringLiteral("usr/"), QStringLiteral("usr/bin/"),
+                               QStringLiteral("usr/bin/tool=run\n")}, &why)
+                    ? f + QStringLiteral("/tool_2.1_all.deb") : QString(); },
+            Tree {{QStringLiteral("tool_2.1_all/"), {}}, {QStringLiteral("tool_2.1_all/DEBIAN/"), {}},
+                {QStringLiteral("tool_2.1_all/DEBIAN/control"), "Package: tool\n"}, {QStringLiteral("tool_2.1_all/usr/"), {}},
+                {QStringLiteral("tool_2.1_all/usr/bin/"), {}}, {QStringLiteral("tool_2.1_all/usr/bin/tool"), "run\n"}}, {}},
+        MetCase {"RussianZipFromWindows", [](const QString& f, const QString&) {
+                QString why;
+                return makeZipWithNames(f + QStringLiteral("/docs.zip"), QStringLiteral("cp866"), false,
+                           {QStringLiteral("\u0414\u043e\u043a\u0443\u043c\u0435\u043d\u0442\u044b\\\u041e\u0442\u0447\u0451\u0442.doc=o"),
+                               QStringLiteral("\u0414\u043e\u043a\u0443\u043c\u0435\u043d\u0442\u044b\\\u0421\u043f\u0438\u0441\u043e\u043a.xls=s")}, &why)
+                    ? f + QStringLiteral("/docs.zip") : QString(); },
+            Tree {{QStringLiteral("\u0414\u043e\u043a\u0443\u043c\u0435\u043d\u0442\u044b/"), {}},
+                {QStringLiteral("\u0414\u043e\u043a\u0443\u043c\u0435\u043d\u0442\u044b/\u041e\u0442\u0447\u0451\u0442.doc"), "o"},
+                {QStringLiteral("\u0414\u043e\u043a\u0443\u043c\u0435\u043d\u0442\u044b/\u0421\u043f\u0438\u0441\u043e\u043a.xls"), "s"}}, {}}),
+    [](const ::testing::TestParamInfo<MetCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Expansion, WildcardInTheArchivesNameMeansItself)
 {

@@ -103,6 +103,19 @@ bool makeStuffIt(const QString& archive, const QStringList& items, QString* why)
     return runPython(QStringList {script("make_sit.py"), archive} + items, why);
 }
 
+bool makeVolumes(const QString& kind, const QString& folder, const QString& stem, const QStringList& items, QString* why)
+{
+    return runPython(QStringList {script("make_volumes.py"), kind, folder, stem} + items, why);
+}
+
+bool makePackage(const QString& kind, const QString& archive, const QString& compression, const QStringList& items,
+    QString* why)
+{
+    return runPython(QStringList {script("make_packages.py"), kind, archive, QStringLiteral("--compression"), compression}
+            + items,
+        why);
+}
+
 bool makeZipWithNames(const QString& archive, const QString& encoding, bool utf8Flag, const QStringList& items,
     QString* why)
 {

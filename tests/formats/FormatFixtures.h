@@ -49,6 +49,14 @@ bool compressFile(const char* compressor, const QString& input, const QString& o
 bool makeRar(const QString& kind, const QString& archive, const std::optional<QString>& password,
     const QStringList& items, QString* why);
 bool makeStuffIt(const QString& archive, const QStringList& items, QString* why);
+// Volumes as their archivers name them, one stored file per volume, written into folder:
+// "zip" STEM.z01, …, STEM.zip; "rar5" STEM.part1.rar, …; "rar4" STEM.rar, STEM.r00, ….
+bool makeVolumes(const QString& kind, const QString& folder, const QString& stem, const QStringList& items, QString* why);
+// A Debian package, an RPM or a xar ("deb", "rpm", "xar") from our own writer; the tars of a
+// package or an RPM's payload compressed as asked ("gz", "xz", "zst", "none"). Items as above;
+// for a package, names under "DEBIAN/" are its control files.
+bool makePackage(const QString& kind, const QString& archive, const QString& compression, const QStringList& items,
+    QString* why);
 // A zip whose names are stored in an encoding as Python names it ("cp437", "cp866", "utf-8"),
 // with the UTF-8 flag or, as DOS tools wrote them, without it and made on DOS. Items as the
 // other writers take them ("NAME=CONTENTS", folders end in "/").

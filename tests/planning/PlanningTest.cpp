@@ -140,7 +140,11 @@ INSTANTIATE_TEST_SUITE_P(ListingShapes, Shapes,
         ShapeCase {"ItemThatHoldsTheArchive", "/dl/photos/photos.zip", "photos", true, false, true, "/dl",
             "/dl/photos 2", "/dl/photos 2", {"/dl/photos 2"}},
         ShapeCase {"LooseEntriesNamedLikeTheArchivesFolder", "/dl/photos/photos.zip", "x", false, false, true, "/dl",
-            "/dl/photos 2", "/dl/photos 2", {"/dl/photos 2"}}),
+            "/dl/photos 2", "/dl/photos 2", {"/dl/photos 2"}},
+        // Any part of a split set is named after the set's archive, never the archive itself.
+        ShapeCase {"LooseEntriesOfASplitSet", "/d/x.7z.002", "a", false, false, true, std::nullopt, "/d/x", "/d/x", {"/d/x"}},
+        ShapeCase {"OneItemOfASplitSet", "/d/x.zip.001", "vol", true, false, true, std::nullopt, "/d/vol", "/d", {"/d/x", "/d/vol"}},
+        ShapeCase {"LooseEntriesOfARarVolume", "/d/x.part2.rar", "a", false, false, true, "/out", "/out/x", "/out/x", {"/out/x"}}),
     [](const testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -210,4 +210,102 @@ TEST(DecodedNames, MergeIntoWhatIsThereAndNeverLeaveTheDestination)
     EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/xü")));
 }
 
+// ---------------------------------------------------------------------------------------------
+// Paths made the paths the extraction writes: packages' prefixes and "./", backslashes of DOS
+// and Windows names, 7-Zip's table of contents of a xar.
+
+struct RewriteCase {
+    const char* name;
+    std::string head;
+    std::string records;
+    PathRewrite rewrite;
+    std::string expected; // the records as the reader gives them
+};
+
+void PrintTo(const RewriteCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PathRewrites : public ::testing::TestWithParam<RewriteCase> {};
+
+TEST_P(PathRewrites, GiveTheWrittenPathsInEveryChunking)
+{
+    const RewriteCase& c = GetParam();
+    for (std::size_t chunk : {std::size_t(0), std::size_t(1), std::size_t(7)}) {
+        ListingRecords records(437, c.rewrite);
+        const std::string out = read(records, c.head + c.records, chunk);
+        EXPECT_EQ(out, (c.rewrite.dropHead ? std::string() : c.head) + c.expected) << "chunk " << chunk;
+    }
+}
+
+const std::string kTarHead = "Listing archive: \n\n--\nPath = \nType = tar\n\n----------\n";
+
+INSTANTIATE_TEST_SUITE_P(Listings, PathRewrites,
+    ::testing::Values(
+        RewriteCase {"PackageTarBelowItsFolder", kTarHead, "Path = .\nFolder = +\n\nPath = ./usr\nFolder = +\n\nPath = ./usr/a b\nFolder = -\n\n",
+            {"pkg/", true, {}, true}, "Path = pkg/usr\nFolder = +\n\nPath = pkg/usr/a b\nFolder = -\n\n"},
+        RewriteCase {"PayloadWithoutDotSlash", kTarHead, "Path = ./usr\nFolder = +\n\nPath = ./\nFolder = +\n\nPath = etc/x\nFolder = -\n\n",
+            {"", true, {}, false}, "Path = usr\nFolder = +\n\nPath = etc/x\nFolder = -\n\n"},
+        RewriteCase {"OmittedEntry", k7zHead, "Path = [TOC].xml\nFolder = -\n\nPath = top/[TOC].xml\nFolder = -\n\n",
+            {"", false, {"[TOC].xml"}, false}, "Path = top/[TOC].xml\nFolder = -\n\n"},
+        RewriteCase {"DosBackslashesAreFolders", kZipHead, "Path = top\\sub\\a.txt\nFolder = -\nHost OS = FAT\n\n",
+            {}, "Path = top/sub/a.txt\nFolder = -\nHost OS = FAT\n\n"},
+        RewriteCase {"NtfsBackslashesAreFolders", kZipHead, "Path = top\\a.txt\nHost OS = NTFS\n\n", {}, "Path = top/a.txt\nHost OS = NTFS\n\n"},
+        RewriteCase {"UnixBackslashStays", kZipHead, "Path = top\\a.txt\nHost OS = Unix\n\n", {}, "Path = top\\a.txt\nHost OS = Unix\n\n"},
+        RewriteCase {"BackslashOutOfTheDestinationStays", kZipHead, "Path = ..\\up.txt\nHost OS = FAT\n\nPath = \\root.txt\nHost OS = FAT\n\n",
+            {}, "Path = ..\\up.txt\nHost OS = FAT\n\nPath = \\root.txt\nHost OS = FAT\n\n"},
+        RewriteCase {"NotAZipKeepsBackslashes", k7zHead, "Path = top\\a.txt\nHost OS = FAT\n\n", {}, "Path = top\\a.txt\nHost OS = FAT\n\n"}),
+    [](const ::testing::TestParamInfo<RewriteCase>& info) { return std::string(info.param.name); });
+
+TEST(DecodedNames, BackslashesOfADosNameBecomeFoldersAfterTheExtraction)
+{
+    QTemporaryDir dir;
+    const std::string destination = QFile::encodeName(dir.path()).toStdString();
+    // As 7-Zip wrote them: the stored bytes, backslashes and all (CP866 "Отчёт\итоги.doc").
+    writeRaw(destination + "/\x8E\xE2\xE7\xF1\xE2\\\xA8\xE2\xAE\xA3\xA8.doc", "i");
+    writeRaw(destination + "/a\\b.txt", "u");
+    ListingRecords records(866);
+    read(records, kZipHead + "Path = \x8E\xE2\xE7\xF1\xE2\\\xA8\xE2\xAE\xA3\xA8.doc\nHost OS = FAT\n\nPath = a\\b.txt\nHost OS = Unix\n\n", 0);
+    applyDecodedNames(destination, records.changes());
+    EXPECT_EQ(test::readTree(dir.path()), (test::Tree {{QStringLiteral("\u041e\u0442\u0447\u0451\u0442/"), {}},
+                                              {QStringLiteral("\u041e\u0442\u0447\u0451\u0442/\u0438\u0442\u043e\u0433\u0438.doc"), "i"},
+                                              {QStringLiteral("a\\b.txt"), "u"}}));
+}
+
+// The code page judged from a zip's names, as legacy tools of every part of the world stored
+// them; nothing where the judgement would be a guess.
+struct DetectionCase {
+    const char* name;
+    std::vector<std::string> names;
+    std::optional<int> page;
+};
+
+void PrintTo(const DetectionCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class CodePageDetection : public ::testing::TestWithParam<DetectionCase> {};
+
+TEST_P(CodePageDetection, TrustsOnlyWhatItCanTell)
+{
+    EXPECT_EQ(detectCodePage(GetParam().names), GetParam().page);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, CodePageDetection,
+    ::testing::Values(
+        // "Документы/Отчёт за март.doc", "Фотографии с отпуска.jpg"
+        DetectionCase {"Cp866", {"\x84\xAE\xAA\xE3\xAC\xA5\xAD\xE2\xEB/\x8E\xE2\xE7\xF1\xE2 \xA7\xA0 \xAC\xA0\xE0\xE2.doc",
+                                    "\x94\xAE\xE2\xAE\xA3\xE0\xA0\xE4\xA8\xA8 \xE1 \xAE\xE2\xAF\xE3\xE1\xAA\xA0.jpg"}, 866},
+        DetectionCase {"Cp1251", {"\xC4\xEE\xEA\xF3\xEC\xE5\xED\xF2\xFB/\xCE\xF2\xF7\xB8\xF2 \xE7\xE0 \xEC\xE0\xF0\xF2.doc",
+                                     "\xD4\xEE\xF2\xEE\xE3\xF0\xE0\xF4\xE8\xE8 \xF1 \xEE\xF2\xEF\xF3\xF1\xEA\xE0.jpg"}, 1251},
+        // "写真/夏休みの旅行.jpg", "会議資料.xlsx"
+        DetectionCase {"ShiftJis", {"\x8E\xCA\x90\x5E/\x89\xC4\x8B\x78\x82\xDD\x82\xCC\x97\xB7\x8D\x73.jpg",
+                                       "\x89\xEF\x8B\x63\x8E\x91\x97\xBF.xlsx"}, 932},
+        // Latin pages: a few names tell 437, 850 and 1252 too little apart.
+        DetectionCase {"Cp437IsLeftToTheLocale", {"Gr\x81\xE1" "e aus M\x81nchen/Brief an M\x81ller.txt", "Pr\x84sentation M\x84rz.ppt"}, std::nullopt},
+        DetectionCase {"NoNames", {}, std::nullopt}),
+    [](const ::testing::TestParamInfo<DetectionCase>& info) { return std::string(info.param.name); });
+
 } // namespace
