@@ -3,6 +3,7 @@
 // after the name it speaks of.
 #include "tool/ListingRecords.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace quendle::adapter {
@@ -124,8 +125,9 @@ void ListingRecords::endRecord(std::string& out)
 {
     mInRecord = false;
 
-    // In a solid block, testing one file decodes everything before it there as well.
-    std::uint64_t cost = mSize.value_or(0);
+    // In a solid block, testing one file decodes everything before it there as well; of the
+    // file itself, no more than the probe's prefix.
+    std::uint64_t cost = std::min(mSize.value_or(0), kPasswordProbePrefix);
     if (mBlock) {
         if (*mBlock != mLastBlock) {
             mLastBlock = *mBlock;

@@ -12,6 +12,10 @@
 
 namespace quendle::adapter {
 
+// How much of an encrypted file the password check decodes at most: a file no bigger is
+// decoded whole (its checksum proves the password), a bigger one only this far.
+inline constexpr std::uint64_t kPasswordProbePrefix = 1 << 20;
+
 class ListingRecords {
 public:
     // codePage: the page in which zip names without the UTF-8 flag are read; 0: none.
@@ -22,7 +26,7 @@ public:
 
     // The encrypted file whose test decodes the least, under the name 7-Zip knows it by: the
     // smallest file that is not empty (an empty one proves little of a zip password), counting
-    // for a solid block what comes before it there.
+    // for a solid block what comes before it there and of a big file only the probe's prefix.
     const std::optional<std::string>& passwordProbe() const { return mProbe; }
     // The names that were decoded, in listing order.
     const std::vector<NameChange>& changes() const { return mChanges; }
