@@ -12,7 +12,8 @@
 //   extraction writes the tar's files, streaming the decompressed tar from one 7-Zip into
 //   another (nothing is written to disk on the way).
 // - RAR and StuffIt: when 7-Zip cannot open an archive and lsar can, lsar's listing is printed
-//   in 7-Zip's layout and unar extracts.
+//   in 7-Zip's layout and unar extracts. RAR and StuffIt, known by their first bytes, go to
+//   them straight away (Debian's 7-Zip has no RAR).
 // - Archive paths are always literal: "what?.zip" never matches "whatX.zip".
 // - Listings are valid UTF-8: names stored in a legacy code page would otherwise make the
 //   whole listing unreadable, which Quendle takes for an encrypted archive. Zip names that old
@@ -160,7 +161,17 @@ int main(int argc, char** argv)
     request.archive = argv[call.archive];
     if (isOpeningListing(request) && listFromZipDirectory(request.archive))
         exitLike(exited(0));
-    const Compression compression = compressionOf(headOf(request.archive));
+    const std::string head = headOf(request.archive);
+    // What 7-Zip cannot open here goes straight to lsar and unar, known by its first bytes.
+    if (shortcutsAllowed() && onlyUnarReads(head)) {
+        if (const std::string lsar = findOnPath("lsar"); call.isList() && !lsar.empty()) {
+            if (const std::optional<int> listed = listWithLsar(lsar, request.archive, call.password))
+                exitLike(*listed);
+        } else if (const std::string unar = findOnPath("unar"); call.isExtract() && !unar.empty()) {
+            exitLike(extractWithUnar(unar, request.archive, call));
+        }
+    }
+    const Compression compression = compressionOf(head);
     if (compression != Compression::None) {
         if (const std::optional<int> status = runCompressedTar(request, compression))
             exitLike(*status);
