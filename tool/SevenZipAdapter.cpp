@@ -10,7 +10,10 @@
 // - Compressed tars: 7-Zip sees a .tar.gz as one compressed file holding a .tar. When a gzip,
 //   bzip2, xz, zstd or compress stream holds a tar, the listing shows the tar's entries and the
 //   extraction writes the tar's files, streaming the decompressed tar from one 7-Zip into
-//   another (nothing is written to disk on the way).
+//   another. Quendle's listing keeps the decompressed tar for the extraction that follows, so
+//   that the stream is decompressed once.
+// - An encrypted zip or 7z is extracted aside and moved into place when 7-Zip is done, so that a
+//   wrong password that got past the listing's quick check leaves the output as it was.
 // - RAR and StuffIt: when 7-Zip cannot open an archive and lsar can, lsar's listing is printed
 //   in 7-Zip's layout and unar extracts. RAR and StuffIt, known by their first bytes, go to
 //   them straight away (Debian's 7-Zip has no RAR).
