@@ -89,6 +89,11 @@ INSTANTIATE_TEST_SUITE_P(Listings, PasswordProbe,
         ProbeCase {"SmallBlockAfterABigOne", k7zHead + record("big", 1000, true, "Block = 0\n") + record("after", 5, true, "Block = 0\n")
                 + record("alone", 8, true, "Block = 1\n"),
             "alone"},
+        // Of a big file only the first megabyte is decoded: the first of its block costs that
+        // much, a small file behind it the whole big file.
+        ProbeCase {"BigFileOnlyAsFarAsThePrefix", k7zHead + record("huge", 10 << 20, true, "Block = 0\n")
+                + record("small", 10, true, "Block = 0\n"),
+            "huge"},
         ProbeCase {"NothingEncrypted", kZipHead + record("a", 1, false), std::nullopt},
         ProbeCase {"NoEntries", kZipHead, std::nullopt}),
     [](const ::testing::TestParamInfo<ProbeCase>& info) { return std::string(info.param.name); });
