@@ -245,6 +245,9 @@ def vm_hwm_kb(pid):
     return 0
 
 
+LAST_CPU = [0.0]
+
+
 def timed(argv, env=None, log_path=None, typed=None):
     """Runs argv to its end; returns (seconds, exit status, own peak RSS in kB, max RSS of the
     process and its children in kB). typed: a line waiting on a terminal that is the program's
@@ -266,6 +269,9 @@ def timed(argv, env=None, log_path=None, typed=None):
         peak = max(peak, vm_hwm_kb(process.pid))
         time.sleep(0.005)
     seconds = time.perf_counter() - started
+    # The processor time of the program and of every child it waited for (7-Zip, unar, tar...):
+    # the work done, which the load of a busy machine changes much less than the wall time.
+    LAST_CPU[0] = usage.ru_utime + usage.ru_stime
     if terminal is not None:
         os.close(terminal)
     process.returncode = os.waitstatus_to_exitcode(status)
@@ -398,6 +404,7 @@ class Bench:
             sys.exit("%s of %s: exit status %d, %d entries below the output instead of %d"
                      % (variant, archive, status, found, entries))
         record["seconds"] = seconds
+        record["cpu"] = LAST_CPU[0]
         return record
 
     def measure(self, file_system, name, archive, entries, variants, work):
@@ -408,7 +415,7 @@ class Bench:
             for variant in variants:
                 record = self.run_variant(variant, name, archive, entries, work, "%s-%s-%d" % (name, variant, run))
                 cell[variant].append(record)
-                log("  run %d %-9s %7.2f s %s" % (run + 1, variant, record["seconds"],
+                log("  run %d %-9s %7.2f s (cpu %.2f s) %s" % (run + 1, variant, record["seconds"], record.get("cpu", 0),
                     ("peak %.1f MB" % (record["peak_kb"] / 1024)) if "peak_kb" in record else record.get("driver", "")))
         delete_set_aside(os.path.join(work, "out"), os.path.join(work, "set-aside"))
         self.results[(file_system, name)] = cell
@@ -424,7 +431,9 @@ def report(bench, plan):
               "tar": "GNU tar xf (ratio)"}
     # Only the variants some cell was measured with get a column.
     variants_shown = [v for v in titles if any(v in bench.results[key] for key, _ in plan)]
-    header = ["file system", "archive", "bare 7zz x"] + [titles[v] for v in variants_shown] + ["quendle peak RSS", "targets"]
+    header = (["file system", "archive", "bare 7zz x"] + [titles[v] for v in variants_shown]
+              + ["cpu s: " + " / ".join(["bare"] + [v for v in variants_shown if v not in ("list", "bare+poll", "unpaced")]),
+                 "quendle peak RSS", "targets"])
     lines = ["| " + " | ".join(header) + " |", "|" + "---|" * len(header)]
     for (file_system, name), _ in plan:
         cell = bench.results[(file_system, name)]
@@ -436,6 +445,8 @@ def report(bench, plan):
                 row.append("%.3f s" % m if variant == "list" else "%.3f s (%.3f)" % (m, m / bare))
             else:
                 row.append("")
+        row.append(" / ".join("%.2f" % statistics.median(r.get("cpu", 0) for r in cell[v])
+                              for v in ["bare"] + variants_shown if v in cell and v not in ("list", "bare+poll", "unpaced")))
         if "quendle" in cell:
             row.append("%.1f MB" % (max(r["peak_kb"] for r in cell["quendle"]) / 1024))
         else:
