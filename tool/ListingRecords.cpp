@@ -88,7 +88,7 @@ void ListingRecords::line(std::string_view text, bool ended, std::string& out)
         mInRecord = true;
         mRecord.clear();
         mPath = text.substr(7);
-        mFolder = mEncrypted = mUtf8Flag = false;
+        mFolder = mEncrypted = mUtf8Flag = mStored = false;
         mSize.reset();
         mBlock.reset();
         whole(mRecord);
@@ -111,6 +111,11 @@ void ListingRecords::line(std::string_view text, bool ended, std::string& out)
             mSize = size;
     } else if (text.starts_with("Block = ")) {
         mBlock = std::string(text.substr(8));
+    } else if (text.starts_with("Method = ")) {
+        // Stored bytes decode without an error whatever the password: only their checksum, at
+        // the end, tells. (A zip's AES has a two-byte check of its own, ZipCrypto only one.)
+        const auto has = [text](std::string_view word) { return text.find(word) != std::string_view::npos; };
+        mStored = has("Copy") || (has("ZipCrypto") && has("Store"));
     } else if (text.starts_with("Characteristics = ")) {
         mUtf8Flag = hasWord(text.substr(18), "UTF8");
     }
@@ -126,8 +131,9 @@ void ListingRecords::endRecord(std::string& out)
     mInRecord = false;
 
     // In a solid block, testing one file decodes everything before it there as well; of the
-    // file itself, no more than the probe's prefix.
-    std::uint64_t cost = std::min(mSize.value_or(0), kPasswordProbePrefix);
+    // file itself, no more than the probe's prefix unless it is stored.
+    const bool whole = mStored && mSize.value_or(0) > kPasswordProbePrefix;
+    std::uint64_t cost = whole ? mSize.value_or(0) : std::min(mSize.value_or(0), kPasswordProbePrefix);
     if (mBlock) {
         if (*mBlock != mLastBlock) {
             mLastBlock = *mBlock;
@@ -141,6 +147,7 @@ void ListingRecords::endRecord(std::string& out)
         if (!mProbe || (mProbeEmpty && !empty) || (mProbeEmpty == empty && cost < mProbeCost)) {
             mProbe = mPath;
             mProbeCost = cost;
+            mProbeWhole = whole;
             mProbeEmpty = empty;
         }
     }

@@ -28,6 +28,9 @@ public:
     // smallest file that is not empty (an empty one proves little of a zip password), counting
     // for a solid block what comes before it there and of a big file only the probe's prefix.
     const std::optional<std::string>& passwordProbe() const { return mProbe; }
+    // Whether the probe must be decoded whole: a big stored file, whose bytes decode without an
+    // error whatever the password, so that only its checksum tells.
+    bool passwordProbeWhole() const { return mProbeWhole; }
     // The names that were decoded, in listing order.
     const std::vector<NameChange>& changes() const { return mChanges; }
 
@@ -48,6 +51,7 @@ private:
     bool mFolder = false;
     bool mEncrypted = false;
     bool mUtf8Flag = false;
+    bool mStored = false;
     std::optional<std::uint64_t> mSize;
     std::optional<std::string> mBlock;
 
@@ -56,6 +60,7 @@ private:
     std::optional<std::string> mProbe;
     std::uint64_t mProbeCost = 0;
     bool mProbeEmpty = false;
+    bool mProbeWhole = false;
     std::vector<NameChange> mChanges;
 };
 

@@ -45,11 +45,11 @@ namespace {
 // they have come, it is stopped.
 class PrefixWatch final : public StreamSink {
 public:
-    explicit PrefixWatch(pid_t child) : mChild(child) {}
+    PrefixWatch(pid_t child, bool whole) : mChild(child), mWhole(whole) {}
     void out(std::string_view data) override
     {
         mDecoded += data.size();
-        if (!enough && mDecoded >= kPasswordProbePrefix) {
+        if (!enough && !mWhole && mDecoded >= kPasswordProbePrefix) {
             enough = true;
             signalChild(mChild, SIGKILL);
         }
@@ -65,6 +65,7 @@ public:
 
 private:
     pid_t mChild;
+    bool mWhole;
     std::uint64_t mDecoded = 0;
 };
 
@@ -72,10 +73,10 @@ private:
 // the switches end before it), by decoding it. Only a bounded prefix is decoded: a wrong
 // password fails at once on the verifier of a zip entry (AES or ZipCrypto) or within the first
 // bytes of a compressed stream, while a right one would otherwise cost a whole extra decode of
-// a big file. An entry it cannot decode for another reason (a method it lacks) is no sign of a
-// wrong password.
+// a big file. A big stored file (whole) is decoded whole: nothing but its checksum tells. An
+// entry it cannot decode for another reason (a method it lacks) is no sign of a wrong password.
 bool passwordRefused(const std::string& sevenZip, const std::string& archive, const std::string& password,
-    const std::string& entry)
+    const std::string& entry, bool whole)
 {
     int out[2];
     int err[2];
@@ -95,7 +96,7 @@ bool passwordRefused(const std::string& sevenZip, const std::string& archive, co
         close(err[0]);
         return false;
     }
-    PrefixWatch watch(child);
+    PrefixWatch watch(child, whole);
     serve(nullptr, out[0], err[0], &watch);
     const int status = waitChild(child);
     if (stopSignal() != 0)
@@ -134,7 +135,8 @@ int listWithSevenZip(const Request& request)
     if (password && stopSignal() == 0 && WIFEXITED(status) && WEXITSTATUS(status) <= 1 && relay.opened()
         && !relay.showsEncryption()) {
         if (const std::optional<std::string>& entry = relay.records().passwordProbe())
-            refused = passwordRefused(request.sevenZip(), request.archive, *password, *entry);
+            refused = passwordRefused(request.sevenZip(), request.archive, *password, *entry,
+                relay.records().passwordProbeWhole());
     }
     relay.finishSign(refused);
     return refused ? exited(kFatalError) : status;
