@@ -12,6 +12,11 @@ Builds its archives with 7-Zip in a work folder, then, in one run, times:
   baseline   quendle as above, from another build (--baseline DIR): before and after in one run
   list       7zz l -slt ARCHIVE alone (what the opening listing would cost with 7-Zip)
   aunpack    aunpack -X OUT ARCHIVE (Debian's atool), when installed: a command-line peer
+  tar        GNU tar xf with the same decompressor (tar xzf, tar xJf), for the compressed tars
+
+"bare" is what 7-Zip alone does: 7zz x for zips, 7zz x -p for the encrypted ones (quendle gets
+the same password typed on a terminal), the pipe 7zz x -so | 7zz x -si -ttar for the compressed
+tars (7zz x alone gives only the .tar), and unar for the RAR (Debian's 7-Zip has no RAR).
 
 several runs each (interleaved, so that drift hits every variant alike), and prints the medians,
 their ratios to bare 7zz in the same run, and quendle's peak memory (its own VmHWM, sampled from
@@ -19,13 +24,17 @@ their ratios to bare 7zz in the same run, and quendle's peak memory (its own VmH
 
 Modes:
   expand  the archives (60 files of 2 MB in all; one 300 MB file; 20,000 small files in 200
-          folders; 200,000 tiny files) on the work folder's file system (disk; --tmpfs for
-          /dev/shm): bare, list, quendle, aunpack
+          folders; 200,000 tiny files; the 20,000 files as .tar.gz and .tar.xz; the 300 MB file
+          as an AES-256 zip and the 20,000 files as an AES-256 7z; a RAR of 1,000 files) on the
+          work folder's file system (disk; --tmpfs for /dev/shm): bare, list, quendle, aunpack,
+          tar
   poll    the 20,000- and 200,000-file archives on disk and on tmpfs: bare, bare+poll, quendle
   all     both (default)
 
-Targets: quendle/bare <= 1.05 for the big file and <= 1.15 for the file-heavy archives, quendle's
-peak memory < 80 MB, and bare+poll/bare <= 1.05 on disk.
+Targets: quendle/bare <= 1.05 for the big file and <= 1.15 for the file-heavy archives, <= 1.10
+for the encrypted ones, <= 1.3 of unar for the RAR, quendle/tar <= 1.10 for the compressed tars,
+quendle's peak memory < 80 MB, and bare+poll/bare <= 1.05 on disk. Benchmarks never fail on
+time: "MISSED" only marks a ratio.
 
 Example:
   bench/expand_bench.py --build build --runs 3
@@ -51,7 +60,17 @@ ARCHIVES = {
     "big": ("one 300 MB file", "big.bin", 1.05),
     "20k": ("20,000 small files in 200 folders", "small", 1.15),
     "200k": ("200,000 tiny files", "tiny", 1.15),
+    "20k.tar.gz": ("20,000 small files, .tar.gz", "small", None),
+    "20k.tar.xz": ("20,000 small files, .tar.xz", "small", None),
+    "aes": ("one 300 MB file, AES-256 zip, right password", "big.bin", 1.10),
+    "aes7z": ("20,000 small files, AES-256 7z, right password", "small", 1.10),
+    "rar": ("RAR of 1,000 files", "thousand", 1.3),
 }
+# The compressed tars' own target: against GNU tar with the same decompressor.
+TAR_TARGET = 1.10
+TAR_FLAGS = {"20k.tar.gz": "-xzf", "20k.tar.xz": "-xJf"}
+PASSWORD = "bench-secret"
+ENCRYPTED = ("aes", "aes7z")
 POLL_ARCHIVES = ("20k", "200k")
 MEMORY_TARGET_MB = 80.0
 POLL_TARGET = 1.05
@@ -139,17 +158,36 @@ def fill_sixty(root):
     return count + 3 + 1
 
 
+def fill_thousand_rar(root, archive):
+    """A RAR 5 of 1,000 small files in 10 folders, by the tests' own RAR writer."""
+    items = ["thousand/"]
+    for f in range(10):
+        items.append("thousand/d%d/" % f)
+        items += ["thousand/d%d/f%03d.txt=%s" % (f, i, ("%d:%d " % (f, i)) * 40) for i in range(100)]
+    run_checked([sys.executable, os.path.join(REPO, "tests", "formats", "make_rar.py"), "rar5", archive] + items,
+                cwd=root)
+    return 1 + 10 + 1000
+
+
+def archive_file_name(name, args):
+    text = name == "big" and args.big_data == "text"
+    suffix = {"aes": ".zip", "aes7z": ".7z", "rar": ".rar"}.get(name, "" if ".tar." in name else ".zip")
+    return name + ("-text" if text else "") + suffix
+
+
 def build_archives(names, folder, args):
-    """Builds (or reuses) the named zip archives in folder; returns {name: (path, entries)}."""
+    """Builds (or reuses) the named archives in folder; returns {name: (path, entries)}."""
     os.makedirs(folder, exist_ok=True)
     made = {}
     for name in names:
-        text = name == "big" and args.big_data == "text"
-        archive = os.path.join(folder, name + ("-text" if text else "") + ".zip")
+        archive = os.path.join(folder, archive_file_name(name, args))
         stamp = archive + ".json"
         parameters = {"big": {"big_mb": args.big_mb, "big_data": args.big_data},
+                      "aes": {"big_mb": args.big_mb, "password": PASSWORD},
                       "20k": {"small": args.small_files}, "200k": {"tiny": args.tiny_files},
-                      "small": {"sixty": 60}}[name]
+                      "20k.tar.gz": {"small": args.small_files}, "20k.tar.xz": {"small": args.small_files},
+                      "aes7z": {"small": args.small_files, "password": PASSWORD},
+                      "rar": {"thousand": 1000}, "small": {"sixty": 60}}[name]
         if os.path.exists(archive) and os.path.exists(stamp):
             with open(stamp) as f:
                 saved = json.load(f)
@@ -161,17 +199,30 @@ def build_archives(names, folder, args):
         source = tempfile.mkdtemp(prefix="source-", dir=folder)
         log("building", archive, "...")
         started = time.perf_counter()
-        if name == "big":
-            entries = fill_big(source, args.big_mb, args.big_data)
-        elif name == "small":
-            entries = fill_sixty(source)
-        elif name == "20k":
-            entries = fill_many(source, "small", args.small_files, 200, lambda n: 200 + (n * 7919) % 3800)
-        else:
-            entries = fill_many(source, "tiny", args.tiny_files, 1000, lambda n: 10 + (n * 31) % 90)
         if os.path.exists(archive):
             os.remove(archive)
-        run_checked([seven_zip(), "a", "-tzip", "-mx=1", archive, ARCHIVES[name][1]], cwd=source)
+        if name == "rar":
+            entries = fill_thousand_rar(source, archive)
+        else:
+            if name in ("big", "aes"):
+                entries = fill_big(source, args.big_mb, args.big_data if name == "big" else "random")
+            elif name == "small":
+                entries = fill_sixty(source)
+            elif name in ("20k", "20k.tar.gz", "20k.tar.xz", "aes7z"):
+                entries = fill_many(source, "small", args.small_files, 200, lambda n: 200 + (n * 7919) % 3800)
+            else:
+                entries = fill_many(source, "tiny", args.tiny_files, 1000, lambda n: 10 + (n * 31) % 90)
+            top = ARCHIVES[name][1]
+            if name in TAR_FLAGS:
+                run_checked(["tar", "-c", "-f", archive, "--" + ("gzip" if name.endswith("gz") else "xz"), top],
+                            cwd=source)
+            elif name == "aes":
+                run_checked([seven_zip(), "a", "-tzip", "-mx=1", "-mem=AES256", "-p" + PASSWORD, archive, top],
+                            cwd=source)
+            elif name == "aes7z":
+                run_checked([seven_zip(), "a", "-t7z", "-mx=1", "-p" + PASSWORD, archive, top], cwd=source)
+            else:
+                run_checked([seven_zip(), "a", "-tzip", "-mx=1", archive, top], cwd=source)
         remove_tree(source)
         with open(stamp, "w") as f:
             json.dump({"parameters": parameters, "entries": entries}, f)
@@ -194,12 +245,22 @@ def vm_hwm_kb(pid):
     return 0
 
 
-def timed(argv, env=None, log_path=None):
+LAST_CPU = [0.0]
+
+
+def timed(argv, env=None, log_path=None, typed=None):
     """Runs argv to its end; returns (seconds, exit status, own peak RSS in kB, max RSS of the
-    process and its children in kB)."""
+    process and its children in kB). typed: a line waiting on a terminal that is the program's
+    standard input (a headless quendle reads the password there)."""
     out = open(log_path, "ab") if log_path else subprocess.DEVNULL
+    stdin, terminal = subprocess.DEVNULL, None
+    if typed is not None:
+        terminal, stdin = os.openpty()
+        os.write(terminal, typed.encode() + b"\n")
     started = time.perf_counter()
-    process = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=out)
+    process = subprocess.Popen(argv, env=env, stdin=stdin, stdout=out, stderr=out)
+    if terminal is not None:
+        os.close(stdin)
     peak = 0
     while True:
         pid, status, usage = os.wait4(process.pid, os.WNOHANG)
@@ -208,6 +269,11 @@ def timed(argv, env=None, log_path=None):
         peak = max(peak, vm_hwm_kb(process.pid))
         time.sleep(0.005)
     seconds = time.perf_counter() - started
+    # The processor time of the program and of every child it waited for (7-Zip, unar, tar...):
+    # the work done, which the load of a busy machine changes much less than the wall time.
+    LAST_CPU[0] = usage.ru_utime + usage.ru_stime
+    if terminal is not None:
+        os.close(terminal)
     process.returncode = os.waitstatus_to_exitcode(status)
     if log_path:
         out.close()
@@ -256,6 +322,7 @@ class Bench:
             sys.exit("no quendle at %s (build the quendle target, or pass --build)" % self.quendle)
         self.poll_driver = args.poll_driver or self.find_poll_driver()
         self.aunpack = shutil.which("aunpack")
+        self.unar = shutil.which("unar")
         self.baseline = os.path.join(os.path.abspath(args.baseline), "bin", "quendle") if args.baseline else None
         self.results = {}
 
@@ -266,7 +333,7 @@ class Bench:
                 return path
         return None
 
-    def quendle_environment(self, work, out, run_id):
+    def quendle_environment(self, work, out, run_id, terminal=False):
         home = os.path.join(work, "homes", run_id)
         remove_tree(home)
         folders = {name: os.path.join(home, name) for name in ("home", "config", "data", "run", "cache")}
@@ -278,21 +345,35 @@ class Bench:
             conf.write("[General]\nIsUsedCustomFolder=1\nCustomFolder=%s\nIsRevealInFinder=0\n"
                        "ActionAfterExpanding=0\n" % out)
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS")}
-        env.update({"QT_QPA_PLATFORM": "offscreen", "HOME": folders["home"], "XDG_CONFIG_HOME": folders["config"],
+        if terminal:
+            env.pop("QT_QPA_PLATFORM", None)  # no display: the password is asked on the terminal
+        else:
+            env["QT_QPA_PLATFORM"] = "offscreen"
+        env.update({"HOME": folders["home"], "XDG_CONFIG_HOME": folders["config"],
                     "XDG_DATA_HOME": folders["data"], "XDG_RUNTIME_DIR": folders["run"],
                     "XDG_CACHE_HOME": folders["cache"],
                     "DBUS_SESSION_BUS_ADDRESS": "unix:path=" + os.path.join(home, "no-bus")})
         return env
 
-    def run_variant(self, variant, archive, entries, top, work, run_id):
+    def run_variant(self, variant, name, archive, entries, work, run_id):
         out = os.path.join(work, "out")
         fresh_output(out, os.path.join(work, "set-aside"), file_system_of(work) != "tmpfs")
         bare = [self.sevenzip, "x", archive, "-o" + out, "-aoa"]
+        if name in ENCRYPTED:
+            bare.append("-p" + PASSWORD)
         record = {}
-        if variant == "bare":
+        if variant == "bare" and name in TAR_FLAGS:
+            seconds, status, _, _ = timed(["sh", "-c", '"$0" x -so -- "$1" | "$0" x -si -ttar -o"$2" -aoa',
+                                           self.sevenzip, archive, out])
+        elif variant == "bare" and name == "rar":
+            seconds, status, _, _ = timed([self.unar, "-q", "-f", "-o", out, archive])
+        elif variant == "bare":
             seconds, status, _, _ = timed(bare)
+        elif variant == "tar":
+            seconds, status, _, _ = timed(["tar", "-C", out, TAR_FLAGS[name], archive])
         elif variant == "list":
-            seconds, status, _, _ = timed([self.sevenzip, "l", archive, "-slt"])
+            seconds, status, _, _ = timed([self.sevenzip, "l", archive, "-slt"]
+                                          + (["-p" + PASSWORD] if name in ENCRYPTED else []))
             record["seconds"] = seconds
             if status != 0:
                 sys.exit("7zz l of %s: exit status %d" % (archive, status))
@@ -300,7 +381,7 @@ class Bench:
         elif variant == "aunpack":
             seconds, status, _, _ = timed([self.aunpack, "-q", "-X", out, archive])
         elif variant in ("bare+poll", "unpaced"):
-            command = [self.poll_driver, os.path.join(out, top), "--interval", "50"]
+            command = [self.poll_driver, os.path.join(out, ARCHIVES[name][1]), "--interval", "50"]
             if variant == "unpaced":
                 command.append("--every-tick")
             driver = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
@@ -311,28 +392,30 @@ class Bench:
             line = driver.communicate(timeout=600)[0].decode().strip()
             record["driver"] = line
         else:
-            env = self.quendle_environment(work, out, run_id)
+            encrypted = name in ENCRYPTED
+            env = self.quendle_environment(work, out, run_id, terminal=encrypted)
             program = self.baseline if variant == "baseline" else self.quendle
             seconds, status, peak, _ = timed([program, archive], env=env,
-                                             log_path=os.path.join(work, "quendle.log"))
+                                             log_path=os.path.join(work, "quendle.log"),
+                                             typed=PASSWORD if encrypted else None)
             record["peak_kb"] = peak
         found = count_entries(out)
         if status != 0 or found != entries:
             sys.exit("%s of %s: exit status %d, %d entries below the output instead of %d"
                      % (variant, archive, status, found, entries))
         record["seconds"] = seconds
+        record["cpu"] = LAST_CPU[0]
         return record
 
     def measure(self, file_system, name, archive, entries, variants, work):
-        top = ARCHIVES[name][1]
         log("== %s on %s (%s): %s" % (name, file_system, work, ", ".join(variants)))
-        self.run_variant("bare", archive, entries, top, work, "warmup")  # archive into the page cache
+        self.run_variant("bare", name, archive, entries, work, "warmup")  # archive into the page cache
         cell = {variant: [] for variant in variants}
         for run in range(self.args.runs):
             for variant in variants:
-                record = self.run_variant(variant, archive, entries, top, work, "%s-%s-%d" % (name, variant, run))
+                record = self.run_variant(variant, name, archive, entries, work, "%s-%s-%d" % (name, variant, run))
                 cell[variant].append(record)
-                log("  run %d %-9s %7.2f s %s" % (run + 1, variant, record["seconds"],
+                log("  run %d %-9s %7.2f s (cpu %.2f s) %s" % (run + 1, variant, record["seconds"], record.get("cpu", 0),
                     ("peak %.1f MB" % (record["peak_kb"] / 1024)) if "peak_kb" in record else record.get("driver", "")))
         delete_set_aside(os.path.join(work, "out"), os.path.join(work, "set-aside"))
         self.results[(file_system, name)] = cell
@@ -344,10 +427,13 @@ def median_seconds(records):
 
 def report(bench, plan):
     titles = {"list": "7zz l -slt", "bare+poll": "bare+poll (ratio)", "unpaced": "unpaced poll (ratio)",
-              "baseline": "baseline quendle (ratio)", "quendle": "quendle (ratio)", "aunpack": "aunpack (ratio)"}
+              "baseline": "baseline quendle (ratio)", "quendle": "quendle (ratio)", "aunpack": "aunpack (ratio)",
+              "tar": "GNU tar xf (ratio)"}
     # Only the variants some cell was measured with get a column.
     variants_shown = [v for v in titles if any(v in bench.results[key] for key, _ in plan)]
-    header = ["file system", "archive", "bare 7zz x"] + [titles[v] for v in variants_shown] + ["quendle peak RSS", "targets"]
+    header = (["file system", "archive", "bare 7zz x"] + [titles[v] for v in variants_shown]
+              + ["cpu s: " + " / ".join(["bare"] + [v for v in variants_shown if v not in ("list", "bare+poll", "unpaced")]),
+                 "quendle peak RSS", "targets"])
     lines = ["| " + " | ".join(header) + " |", "|" + "---|" * len(header)]
     for (file_system, name), _ in plan:
         cell = bench.results[(file_system, name)]
@@ -359,14 +445,22 @@ def report(bench, plan):
                 row.append("%.3f s" % m if variant == "list" else "%.3f s (%.3f)" % (m, m / bare))
             else:
                 row.append("")
+        row.append(" / ".join("%.2f" % statistics.median(r.get("cpu", 0) for r in cell[v])
+                              for v in ["bare"] + variants_shown if v in cell and v not in ("list", "bare+poll", "unpaced")))
         if "quendle" in cell:
             row.append("%.1f MB" % (max(r["peak_kb"] for r in cell["quendle"]) / 1024))
         else:
             row.append("")
         targets = []
-        if "quendle" in cell:
+        if "quendle" in cell and "tar" in cell:
+            ratio = median_seconds(cell["quendle"]) / median_seconds(cell["tar"])
+            targets.append("quendle/tar %.2f %s %.2f" % (ratio, "ok" if ratio <= TAR_TARGET else "MISSED", TAR_TARGET))
+        elif "quendle" in cell and ARCHIVES[name][2]:
             ratio = median_seconds(cell["quendle"]) / bare
             targets.append("quendle %s %.2f" % ("ok" if ratio <= ARCHIVES[name][2] else "MISSED", ARCHIVES[name][2]))
+        if "quendle" in cell and "aunpack" in cell:
+            ahead = median_seconds(cell["quendle"]) <= median_seconds(cell["aunpack"])
+            targets.append("%s aunpack" % ("ahead of" if ahead else "behind"))
             peak = max(r["peak_kb"] for r in cell["quendle"]) / 1024
             targets.append("memory %s" % ("ok" if peak < MEMORY_TARGET_MB else "MISSED"))
         if "bare+poll" in cell and file_system == "disk":
@@ -404,7 +498,8 @@ def main():
     parser.add_argument("--mode", choices=("expand", "poll", "all"), default="all")
     parser.add_argument("--runs", type=int, default=3, help="timed runs of each variant (default 3)")
     parser.add_argument("--archives", default="small,big,20k,200k",
-                        help="which archives (default small,big,20k,200k)")
+                        help="which archives (default small,big,20k,200k; also 20k.tar.gz, 20k.tar.xz, aes, "
+                             "aes7z, rar)")
     parser.add_argument("--unpaced", action="store_true", help="also time bare 7zz beside a walk on every tick")
     parser.add_argument("--poll-driver", help="the poll driver (default: found in the build folder)")
     parser.add_argument("--big-mb", type=int, default=300)
@@ -434,8 +529,9 @@ def main():
     if args.mode in ("expand", "all"):
         for name in wanted:
             cells.setdefault(("tmpfs" if args.tmpfs else "disk", name), ["bare"]).extend(
-                ["list"] + (["baseline"] if args.baseline else []) + ["quendle"]
-                + (["aunpack"] if bench_has_aunpack else []))
+                ([] if name == "rar" else ["list"]) + (["baseline"] if args.baseline else []) + ["quendle"]
+                + (["aunpack"] if bench_has_aunpack and name not in ENCRYPTED + ("rar",) else [])
+                + (["tar"] if name in TAR_FLAGS else []))
     if args.mode in ("poll", "all"):
         for file_system in ("disk", "tmpfs"):
             for name in wanted:
@@ -444,7 +540,7 @@ def main():
                     for variant in (["bare+poll"] + (["unpaced"] if args.unpaced else []) + ["quendle"]):
                         if variant not in variants:
                             variants.append(variant)
-    order = {"bare": 0, "list": 1, "bare+poll": 2, "unpaced": 3, "baseline": 4, "quendle": 5, "aunpack": 6}
+    order = {"bare": 0, "list": 1, "bare+poll": 2, "unpaced": 3, "baseline": 4, "quendle": 5, "aunpack": 6, "tar": 7}
     plan = sorted(((key, sorted(v, key=order.get)) for key, v in cells.items()),
                   key=lambda item: (item[0][0] != "disk", list(ARCHIVES).index(item[0][1])))
 

@@ -6,6 +6,7 @@
 #include "tool/ListingRecords.h"
 #include "tool/LsarListing.h"
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -67,12 +68,23 @@ std::optional<int> listWithLsar(const std::string& lsar, const std::string& arch
 // Debian packages and RPMs (Packages.cpp): the files they hold; nothing when the archive is
 // neither (or an RPM whose payload is no cpio), for 7-Zip to take as it is.
 std::optional<int> runPackage(const Request& request, std::string_view head);
+// Whether the first bytes are those of an archive that only lsar and unar read here: RAR
+// (Debian's 7-Zip has no RAR decoder) and StuffIt (Unar.cpp).
+bool onlyUnarReads(std::string_view head);
 // The extraction by unar (Unar.cpp), its failures said in 7-Zip's words.
 int extractWithUnar(const std::string& unar, const std::string& archive, const Invocation& call);
 
 // Starts 7-Zip with its standard output and error on pipes of their own. Nothing on success;
 // otherwise the status to exit with, the reason already said on standard error.
 std::optional<int> startSevenZip(const std::vector<std::string>& argv, pid_t* child, int* out, int* err);
+
+// Whether the adapter may take its shortcuts (the decompressed tar kept from the listing for
+// the extraction, the staged extraction of an encrypted archive, RAR and StuffIt straight to
+// unar); QUENDLE_ADAPTER_NO_SHORTCUTS=1 takes the plain way, which the agreement tests compare.
+inline bool shortcutsAllowed()
+{
+    return std::getenv("QUENDLE_ADAPTER_NO_SHORTCUTS") == nullptr;
+}
 
 // The first bytes of a regular file; empty for anything else.
 std::string headOf(const std::string& path);

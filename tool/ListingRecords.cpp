@@ -3,6 +3,7 @@
 // after the name it speaks of.
 #include "tool/ListingRecords.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace quendle::adapter {
@@ -89,7 +90,7 @@ void ListingRecords::line(std::string_view text, bool ended, std::string& out)
         mInRecord = true;
         mRecord.clear();
         mPath = text.substr(7);
-        mFolder = mEncrypted = mUtf8Flag = mDosHost = false;
+        mFolder = mEncrypted = mUtf8Flag = mDosHost = mStored = false;
         mSize.reset();
         mBlock.reset();
         whole(mRecord);
@@ -112,6 +113,11 @@ void ListingRecords::line(std::string_view text, bool ended, std::string& out)
             mSize = size;
     } else if (text.starts_with("Block = ")) {
         mBlock = std::string(text.substr(8));
+    } else if (text.starts_with("Method = ")) {
+        // Stored bytes decode without an error whatever the password: only their checksum, at
+        // the end, tells. (A zip's AES has a two-byte check of its own, ZipCrypto only one.)
+        const auto has = [text](std::string_view word) { return text.find(word) != std::string_view::npos; };
+        mStored = has("Copy") || (has("ZipCrypto") && has("Store"));
     } else if (text.starts_with("Characteristics = ")) {
         mUtf8Flag = hasWord(text.substr(18), "UTF8");
     } else if (text.starts_with("Host OS = ")) {
@@ -130,8 +136,10 @@ void ListingRecords::endRecord(std::string& out)
 {
     mInRecord = false;
 
-    // In a solid block, testing one file decodes everything before it there as well.
-    std::uint64_t cost = mSize.value_or(0);
+    // In a solid block, testing one file decodes everything before it there as well; of the
+    // file itself, no more than the probe's prefix unless it is stored.
+    const bool whole = mStored && mSize.value_or(0) > kPasswordProbePrefix;
+    std::uint64_t cost = whole ? mSize.value_or(0) : std::min(mSize.value_or(0), kPasswordProbePrefix);
     if (mBlock) {
         if (*mBlock != mLastBlock) {
             mLastBlock = *mBlock;
@@ -145,6 +153,7 @@ void ListingRecords::endRecord(std::string& out)
         if (!mProbe || (mProbeEmpty && !empty) || (mProbeEmpty == empty && cost < mProbeCost)) {
             mProbe = mPath;
             mProbeCost = cost;
+            mProbeWhole = whole;
             mProbeEmpty = empty;
         }
     }

@@ -20,6 +20,10 @@ struct PathRewrite {
     bool dropHead = false;          // only the records pass, for a listing made of several
 };
 
+// How much of an encrypted file the password check decodes at most: a file no bigger is
+// decoded whole (its checksum proves the password), a bigger one only this far.
+inline constexpr std::uint64_t kPasswordProbePrefix = 1 << 20;
+
 class ListingRecords {
 public:
     // codePage: the page in which zip names without the UTF-8 flag are read; 0: none.
@@ -34,8 +38,11 @@ public:
 
     // The encrypted file whose test decodes the least, under the name 7-Zip knows it by: the
     // smallest file that is not empty (an empty one proves little of a zip password), counting
-    // for a solid block what comes before it there.
+    // for a solid block what comes before it there and of a big file only the probe's prefix.
     const std::optional<std::string>& passwordProbe() const { return mProbe; }
+    // Whether the probe must be decoded whole: a big stored file, whose bytes decode without an
+    // error whatever the password, so that only its checksum tells.
+    bool passwordProbeWhole() const { return mProbeWhole; }
     // The names that were decoded, in listing order.
     const std::vector<NameChange>& changes() const { return mChanges; }
 
@@ -58,6 +65,7 @@ private:
     bool mEncrypted = false;
     bool mUtf8Flag = false;
     bool mDosHost = false;
+    bool mStored = false;
     std::optional<std::uint64_t> mSize;
     std::optional<std::string> mBlock;
 
@@ -66,6 +74,7 @@ private:
     std::optional<std::string> mProbe;
     std::uint64_t mProbeCost = 0;
     bool mProbeEmpty = false;
+    bool mProbeWhole = false;
     std::vector<NameChange> mChanges;
 };
 

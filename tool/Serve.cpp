@@ -36,6 +36,13 @@ bool pumpOnce(Pump& pump, bool sourceReady, char* buffer, std::size_t capacity)
 {
     if (sourceReady) {
         const std::size_t size = readSome(pump.source, buffer, capacity);
+        if (size > 0 && pump.copy >= 0) {
+            pump.copied += size;
+            if (pump.copied > pump.copyBudget || !writeAll(pump.copy, buffer, size)) {
+                closeFd(pump.copy);
+                pump.copyFailed = true;
+            }
+        }
         if (size == 0) {
             closeFd(pump.source);
             pump.sourceEnded = true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,12 @@ struct Pump {
     std::string pending;
     std::size_t pendingAt = 0;
     bool sourceEnded = false;
+    // A file that gets a copy of everything read from the source (-1: none), up to a budget
+    // of bytes; when the budget or the file fails, the copy is given up (copyFailed).
+    int copy = -1;
+    std::uint64_t copyBudget = 0;
+    std::uint64_t copied = 0;
+    bool copyFailed = false;
 };
 
 // Runs until the pump's source (when there is a pump) and the output and error descriptors

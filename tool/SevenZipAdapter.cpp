@@ -14,9 +14,13 @@
 // - Compressed tars: 7-Zip sees a .tar.gz as one compressed file holding a .tar. When a gzip,
 //   bzip2, xz, zstd or compress stream holds a tar, the listing shows the tar's entries and the
 //   extraction writes the tar's files, streaming the decompressed tar from one 7-Zip into
-//   another (nothing is written to disk on the way).
+//   another. Quendle's listing keeps the decompressed tar for the extraction that follows, so
+//   that the stream is decompressed once.
+// - An encrypted zip or 7z is extracted aside and moved into place when 7-Zip is done, so that a
+//   wrong password that got past the listing's quick check leaves the output as it was.
 // - RAR and StuffIt: when 7-Zip cannot open an archive and lsar can, lsar's listing is printed
-//   in 7-Zip's layout and unar extracts.
+//   in 7-Zip's layout and unar extracts. RAR and StuffIt, known by their first bytes, go to
+//   them straight away (Debian's 7-Zip has no RAR).
 // - Archive paths are always literal: "what?.zip" never matches "whatX.zip".
 // - Listings are valid UTF-8: names stored in a legacy code page would otherwise make the
 //   whole listing unreadable, which Quendle takes for an encrypted archive. Zip names that old
@@ -188,6 +192,15 @@ int main(int argc, char** argv)
     if (isOpeningListing(request) && listFromZipDirectory(request.archive))
         exitLike(exited(0));
     const std::string head = headOf(request.archive);
+    // What 7-Zip cannot open here goes straight to lsar and unar, known by its first bytes.
+    if (shortcutsAllowed() && onlyUnarReads(head)) {
+        if (const std::string lsar = findOnPath("lsar"); call.isList() && !lsar.empty()) {
+            if (const std::optional<int> listed = listWithLsar(lsar, request.archive, call.password))
+                exitLike(*listed);
+        } else if (const std::string unar = findOnPath("unar"); call.isExtract() && !unar.empty()) {
+            exitLike(extractWithUnar(unar, request.archive, call));
+        }
+    }
     // 7-Zip shows a xar's table of contents as a file of its own, which is no file of the user's.
     if (head.starts_with("xar!"))
         request.arguments.insert(request.arguments.begin() + 4, "-xr-![TOC].xml");

@@ -7,6 +7,7 @@
 #include "tool/Serve.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -40,37 +41,70 @@ std::optional<int> startSevenZip(const std::vector<std::string>& argv, pid_t* ch
 
 namespace {
 
+// What the password probe's 7-Zip says, up to the decoded bytes that prove the password: once
+// they have come, it is stopped.
+class PrefixWatch final : public StreamSink {
+public:
+    PrefixWatch(pid_t child, bool whole) : mChild(child), mWhole(whole) {}
+    void out(std::string_view data) override
+    {
+        mDecoded += data.size();
+        if (!enough && !mWhole && mDecoded >= kPasswordProbePrefix) {
+            enough = true;
+            signalChild(mChild, SIGKILL);
+        }
+    }
+    void err(std::string_view data) override
+    {
+        if (said.size() < 65536)
+            said.append(data);
+    }
+
+    bool enough = false;
+    std::string said;
+
+private:
+    pid_t mChild;
+    bool mWhole;
+    std::uint64_t mDecoded = 0;
+};
+
 // Whether 7-Zip refuses the password for one encrypted entry (literal, whatever its name:
-// the switches end before it), by testing it. An entry it cannot test for another reason
-// (a method it lacks) is no sign of a wrong password.
+// the switches end before it), by decoding it. Only a bounded prefix is decoded: a wrong
+// password fails at once on the verifier of a zip entry (AES or ZipCrypto) or within the first
+// bytes of a compressed stream, while a right one would otherwise cost a whole extra decode of
+// a big file. A big stored file (whole) is decoded whole: nothing but its checksum tells. An
+// entry it cannot decode for another reason (a method it lacks) is no sign of a wrong password.
 bool passwordRefused(const std::string& sevenZip, const std::string& archive, const std::string& password,
-    const std::string& entry)
+    const std::string& entry, bool whole)
 {
+    int out[2];
     int err[2];
-    if (!makePipe(err))
+    if (!makePipe(out))
         return false;
-    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (!makePipe(err)) {
+        close(out[0]);
+        close(out[1]);
+        return false;
+    }
     const pid_t child = startChild(
-        {sevenZip, "t", "-sccUTF-8", "-spd", "-bso0", "-bsp0", "-p" + password, "--", archive, entry}, {-1, null, err[1]});
-    closeFd(null);
+        {sevenZip, "x", "-so", "-sccUTF-8", "-spd", "-bsp0", "-p" + password, "--", archive, entry}, {-1, out[1], err[1]});
+    close(out[1]);
     close(err[1]);
     if (child < 0) {
+        close(out[0]);
         close(err[0]);
         return false;
     }
-    std::string said;
-    char buffer[4096];
-    while (const std::size_t size = readSome(err[0], buffer, sizeof buffer)) {
-        if (said.size() < 65536)
-            said.append(buffer, size);
-    }
-    close(err[0]);
+    PrefixWatch watch(child, whole);
+    serve(nullptr, out[0], err[0], &watch);
     const int status = waitChild(child);
     if (stopSignal() != 0)
         exitLike(status);
-    return !succeeded(status) && said.find("Wrong password") != std::string::npos;
+    if (watch.enough)
+        return false;
+    return !succeeded(status) && watch.said.find("Wrong password") != std::string::npos;
 }
-
 } // namespace
 
 int listWithSevenZip(const Request& request)
@@ -101,7 +135,8 @@ int listWithSevenZip(const Request& request)
     if (password && stopSignal() == 0 && WIFEXITED(status) && WEXITSTATUS(status) <= 1 && relay.opened()
         && !relay.showsEncryption()) {
         if (const std::optional<std::string>& entry = relay.records().passwordProbe())
-            refused = passwordRefused(request.sevenZip(), request.archive, *password, *entry);
+            refused = passwordRefused(request.sevenZip(), request.archive, *password, *entry,
+                relay.records().passwordProbeWhole());
     }
     relay.finishSign(refused);
     return refused ? exited(kFatalError) : status;

@@ -112,6 +112,12 @@ private:
 
 } // namespace
 
+bool onlyUnarReads(std::string_view head)
+{
+    return head.starts_with(std::string_view("Rar!\x1a\x07", 6)) || head.starts_with("SIT!")
+        || head.starts_with("StuffIt (c)");
+}
+
 std::optional<int> listWithLsar(const std::string& lsar, const std::string& archive,
     const std::optional<std::string>& password)
 {

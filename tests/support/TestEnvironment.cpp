@@ -3,12 +3,16 @@
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quendle::test {
 
@@ -93,6 +97,37 @@ Tree readTree(const QString& root)
             tree.insert(relative, readFile(info.filePath()));
     }
     return tree;
+}
+
+QStringList describeTree(const QString& root)
+{
+    QStringList lines;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+        QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat info {};
+        if (lstat(QFile::encodeName(path).constData(), &info) != 0) {
+            lines.append(path + QStringLiteral(" (gone)"));
+            continue;
+        }
+        QString line = QDir(root).relativeFilePath(path)
+            + QStringLiteral(" mode %1 mtime %2.%3 links %4")
+                  .arg(info.st_mode, 0, 8)
+                  .arg(qint64(info.st_mtim.tv_sec))
+                  .arg(qint64(info.st_mtim.tv_nsec), 9, 10, QLatin1Char('0'))
+                  .arg(S_ISDIR(info.st_mode) ? 0 : qint64(info.st_nlink));
+        if (S_ISLNK(info.st_mode)) {
+            char target[4096];
+            const ssize_t size = readlink(QFile::encodeName(path).constData(), target, sizeof target);
+            line += QStringLiteral(" -> ") + QString::fromUtf8(target, size < 0 ? 0 : size);
+        } else if (S_ISREG(info.st_mode)) {
+            line += u' ' + QString::fromLatin1(QCryptographicHash::hash(readFile(path), QCryptographicHash::Sha256).toHex());
+        }
+        lines.append(line);
+    }
+    lines.sort();
+    return lines;
 }
 
 QStringList entryNames(const QString& folder)

@@ -44,6 +44,10 @@ using Tree = QMap<QString, QByteArray>;
 void writeTree(const QString& root, const Tree& tree);
 // Everything below root (hidden items too); symbolic links are listed as "-> target".
 Tree readTree(const QString& root);
+// Everything below root, one line per item in path order, with what an extraction decides
+// about it: its kind, permission bits, modification time (to the nanosecond), link count,
+// contents (a digest) or a symbolic link's own target. Two extractions agree when these agree.
+QStringList describeTree(const QString& root);
 // The names directly inside a folder, sorted.
 QStringList entryNames(const QString& folder);
 // Every path below root (hidden items too) whose name contains the text.

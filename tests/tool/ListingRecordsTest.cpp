@@ -89,6 +89,15 @@ INSTANTIATE_TEST_SUITE_P(Listings, PasswordProbe,
         ProbeCase {"SmallBlockAfterABigOne", k7zHead + record("big", 1000, true, "Block = 0\n") + record("after", 5, true, "Block = 0\n")
                 + record("alone", 8, true, "Block = 1\n"),
             "alone"},
+        // Of a big file only the first megabyte is decoded: the first of its block costs that
+        // much, a small file behind it the whole big file.
+        ProbeCase {"BigFileOnlyAsFarAsThePrefix", k7zHead + record("huge", 10 << 20, true, "Block = 0\n")
+                + record("small", 10, true, "Block = 0\n"),
+            "huge"},
+        // A big stored file decodes without an error whatever the password: it costs its size.
+        ProbeCase {"StoredFileCostsItsWholeSize", k7zHead + record("stored", 10 << 20, true, "Method = Copy 7zAES:19\nBlock = 0\n")
+                + record("packed", 5 << 20, true, "Method = LZMA2:24 7zAES:19\nBlock = 1\n"),
+            "packed"},
         ProbeCase {"NothingEncrypted", kZipHead + record("a", 1, false), std::nullopt},
         ProbeCase {"NoEntries", kZipHead, std::nullopt}),
     [](const ::testing::TestParamInfo<ProbeCase>& info) { return std::string(info.param.name); });

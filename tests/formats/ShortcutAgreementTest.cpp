@@ -1,0 +1,337 @@
+// The archiver adapter's shortcuts against its plain way (QUENDLE_ADAPTER_NO_SHORTCUTS=1): a
+// compressed tar extracted from the copy its listing kept, an encrypted zip or 7z extracted aside
+// and moved into place, RAR and StuffIt sent straight to lsar and unar. Each must leave on disk
+// exactly what the plain way leaves: names, contents, modes, times and links.
+#include "expansion/Listing.h"
+#include "formats/FormatFixtures.h"
+#include "support/TestEnvironment.h"
+#include "support/ToolRun.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <optional>
+
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+using namespace quendle;
+using namespace quendle::formats;
+
+namespace {
+
+// Runs the adapter as Quendle does, with a cache folder of the test's own, the shortcuts on or off.
+class Adapter {
+public:
+    Adapter(const QString& cacheHome, bool shortcuts)
+    {
+        mOptions.environment = {{"XDG_CACHE_HOME", QFile::encodeName(cacheHome)},
+            {"QUENDLE_ADAPTER_NO_SHORTCUTS", shortcuts ? std::nullopt : std::optional<QByteArray>("1")}};
+    }
+    void setPath(const QString& bin) { mOptions.environment.push_back({"PATH", QFile::encodeName(bin)}); }
+
+    test::ToolRun list(const QString& archive, const std::optional<QString>& password = std::nullopt) const
+    {
+        QStringList arguments {QStringLiteral("l"), archive, QStringLiteral("-slt")};
+        if (password)
+            arguments << QStringLiteral("-p") + *password;
+        return test::runTool(test::testToolPath(), arguments, mOptions);
+    }
+    test::ToolRun extract(const QString& archive, const QString& destination,
+        const std::optional<QString>& password = std::nullopt) const
+    {
+        QStringList arguments {QStringLiteral("x"), archive, QStringLiteral("-o") + destination, QStringLiteral("-aoa")};
+        if (password)
+            arguments << QStringLiteral("-p") + *password;
+        return test::runTool(test::testToolPath(), arguments, mOptions);
+    }
+
+private:
+    test::ToolRunOptions mOptions;
+};
+
+QString describe(const test::ToolRun& run)
+{
+    return QStringLiteral("status %1\n--- out:\n%2\n--- err:\n%3")
+        .arg(run.exitCode())
+        .arg(QString::fromUtf8(run.out.left(3000)), QString::fromUtf8(run.err.left(3000)));
+}
+
+void requireSevenZip()
+{
+    if (test::sevenZip().isEmpty())
+        GTEST_SKIP() << "7-Zip is not installed";
+}
+
+// The sample tree with what an extraction must also get right: modes, an old time, links.
+void writeRichTree(const QString& source)
+{
+    writeTree(source, sampleTree());
+    const QByteArray top = QFile::encodeName(source + QStringLiteral("/top"));
+    chmod(top + "/readme.txt", 0755);
+    chmod(top + "/with space.txt", 0600);
+    EXPECT_EQ(symlink("readme.txt", top + "/link"), 0);
+    EXPECT_EQ(symlink("nowhere", top + "/sub/dangling"), 0);
+    EXPECT_EQ(link(top + "/sub/inner.txt", top + "/sub/hard.txt"), 0);
+    const timeval old[2] = {{1000000000, 0}, {1000000000, 0}};
+    utimes(top + "/sub/inner.txt", old);
+    utimes(top + "/sub/deeper", old);
+}
+
+QStringList tarCopies(const QString& cacheHome)
+{
+    return QDir(cacheHome + QStringLiteral("/quendle")).entryList({QStringLiteral("tar-*")}, QDir::Files);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Compressed tars: decompressed once.
+
+class TarAgreement : public ::testing::TestWithParam<CompressedTar> {
+protected:
+    void SetUp() override
+    {
+        requireSevenZip();
+        writeRichTree(mDir.path() + QStringLiteral("/source"));
+        QString why;
+        mArchive = makeCompressedTar(GetParam(), mDir.path() + QStringLiteral("/source"),
+            mDir.path() + QStringLiteral("/album.") + QString::fromLatin1(GetParam().suffix), &why);
+        if (mArchive.isEmpty())
+            GTEST_SKIP() << qPrintable(why);
+    }
+    QString cache() const { return mDir.path() + QStringLiteral("/cache"); }
+
+    QTemporaryDir mDir;
+    QString mArchive;
+};
+
+TEST_P(TarAgreement, TheListingsCopyGivesWhatTheSecondDecompressionGave)
+{
+    const Adapter plain(cache(), false);
+    const test::ToolRun plainListing = plain.list(mArchive);
+    EXPECT_TRUE(tarCopies(cache()).isEmpty()) << "the plain way keeps nothing";
+    ASSERT_EQ(plain.extract(mArchive, mDir.path() + QStringLiteral("/plain")).exitCode(), 0);
+
+    const Adapter shortcut(cache(), true);
+    const test::ToolRun listing = shortcut.list(mArchive);
+    EXPECT_EQ(listing.out, plainListing.out) << "the listing is the same";
+    EXPECT_EQ(tarCopies(cache()).size(), 1) << "the listing kept the decompressed tar";
+    const test::ToolRun run = shortcut.extract(mArchive, mDir.path() + QStringLiteral("/short"));
+    EXPECT_EQ(run.exitCode(), 0) << qPrintable(describe(run));
+    EXPECT_TRUE(tarCopies(cache()).isEmpty()) << "the extraction took the copy and removed it";
+
+    const QStringList expected = test::describeTree(mDir.path() + QStringLiteral("/plain"));
+    EXPECT_EQ(expected.size(), int(sampleTree().size()) + 3);
+    EXPECT_EQ(test::describeTree(mDir.path() + QStringLiteral("/short")), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, TarAgreement, ::testing::ValuesIn(compressedTars()), caseName);
+
+TEST(TarCopy, IsNeverTakenForAnotherArchiveOrALaterOne)
+{
+    requireSevenZip();
+    QTemporaryDir dir;
+    const QString cache = dir.path() + QStringLiteral("/cache");
+    const Adapter adapter(cache, true);
+    const auto make = [&](const QString& archive, const QByteArray& text) {
+        writeTree(dir.path() + QStringLiteral("/source"), {{QStringLiteral("top/a.txt"), text}});
+        QString why;
+        EXPECT_FALSE(makeCompressedTar({"tar.gz", "gzip"}, dir.path() + QStringLiteral("/source"), archive, &why).isEmpty())
+            << qPrintable(why);
+    };
+    const QString first = dir.path() + QStringLiteral("/first.tar.gz");
+    const QString second = dir.path() + QStringLiteral("/second.tar.gz");
+    make(first, "first\n");
+    make(second, "second\n");
+
+    // A copy no extraction took goes with the next listing; the extraction of another archive
+    // does not take it.
+    adapter.list(first);
+    adapter.list(second);
+    EXPECT_EQ(tarCopies(cache).size(), 1);
+    EXPECT_EQ(adapter.extract(first, dir.path() + QStringLiteral("/one")).exitCode(), 0);
+    EXPECT_EQ(test::readFile(dir.path() + QStringLiteral("/one/top/a.txt")), "first\n");
+
+    // The archive replaced between listing and extraction: the new one is extracted.
+    adapter.list(second);
+    make(second, "replaced\n");
+    EXPECT_EQ(adapter.extract(second, dir.path() + QStringLiteral("/two")).exitCode(), 0);
+    EXPECT_EQ(test::readFile(dir.path() + QStringLiteral("/two/top/a.txt")), "replaced\n");
+
+    // The copy of a Quendle that has ended is removed by the next listing.
+    const QString orphan = cache + QStringLiteral("/quendle/tar-999999999-1-2-3-4.5-6.7.tar");
+    test::writeFile(orphan, "old");
+    adapter.list(first);
+    EXPECT_FALSE(QFile::exists(orphan));
+
+    // A damaged stream leaves no copy, and its extraction still fails.
+    QByteArray bytes = test::readFile(first);
+    bytes[bytes.size() - 6] = char(bytes[bytes.size() - 6] ^ 0x55);
+    test::writeFile(first, bytes);
+    adapter.list(first);
+    EXPECT_TRUE(tarCopies(cache).isEmpty());
+    EXPECT_NE(adapter.extract(first, dir.path() + QStringLiteral("/three")).exitCode(), 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Encrypted zips and 7z: extracted aside, then moved into place.
+
+struct PasswordCase {
+    const char* name;
+    const char* archive;
+    QStringList switches;
+};
+
+void PrintTo(const PasswordCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PasswordAgreement : public ::testing::TestWithParam<PasswordCase> {};
+
+TEST_P(PasswordAgreement, ARightPasswordGivesWhatThePlainWayGives)
+{
+    requireSevenZip();
+    QTemporaryDir dir;
+    writeRichTree(dir.path() + QStringLiteral("/source"));
+    const QString archive = dir.path() + u'/' + QString::fromLatin1(GetParam().archive);
+    ASSERT_TRUE(test::runSevenZip(QStringList {QStringLiteral("a"), QStringLiteral("-pRight"), QStringLiteral("-snl")}
+            + GetParam().switches + QStringList {archive, QStringLiteral("top")},
+        dir.path() + QStringLiteral("/source")));
+    const QString cache = dir.path() + QStringLiteral("/cache");
+    // The output folder is Quendle's own folder for the archive, not made yet.
+    const QString plainOut = dir.path() + QStringLiteral("/plain/album");
+    const QString shortOut = dir.path() + QStringLiteral("/short/album");
+    const test::ToolRun plain = Adapter(cache, false).extract(archive, plainOut, QStringLiteral("Right"));
+    ASSERT_EQ(plain.exitCode(), 0) << qPrintable(describe(plain));
+    const test::ToolRun run = Adapter(cache, true).extract(archive, shortOut, QStringLiteral("Right"));
+    EXPECT_EQ(run.exitCode(), 0) << qPrintable(describe(run));
+    const QStringList expected = test::describeTree(plainOut);
+    EXPECT_GE(expected.size(), int(sampleTree().size()));
+    EXPECT_EQ(test::describeTree(shortOut), expected) << "nothing is left aside either";
+}
+
+INSTANTIATE_TEST_SUITE_P(Archives, PasswordAgreement,
+    ::testing::Values(PasswordCase {"ZipCrypto", "a.zip", {QStringLiteral("-mem=ZipCrypto")}},
+        PasswordCase {"ZipAes", "a.zip", {QStringLiteral("-mem=AES256")}},
+        PasswordCase {"SevenZipSolid", "a.7z", {QStringLiteral("-t7z")}},
+        PasswordCase {"SevenZipNotSolid", "a.7z", {QStringLiteral("-t7z"), QStringLiteral("-ms=off")}},
+        PasswordCase {"SevenZipEncryptedHeaders", "a.7z", {QStringLiteral("-t7z"), QStringLiteral("-mhe=on")}}),
+    [](const ::testing::TestParamInfo<PasswordCase>& info) { return std::string(info.param.name); });
+
+// A wrong password that passes the zip's one-byte check, on a stored file: only the checksum at
+// the file's end tells, and the extraction fails there.
+TEST(PasswordAside, AWrongPasswordThatGetsPastTheCheckLeavesTheOutputAsItWas)
+{
+    requireSevenZip();
+    QTemporaryDir dir;
+    QByteArray noise(3 << 20, '\0');
+    quint32 seed = 11;
+    for (char& byte : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        byte = char(seed >> 24);
+    }
+    writeTree(dir.path() + QStringLiteral("/source"), {{QStringLiteral("top/big.bin"), noise}});
+    const QString archive = dir.path() + QStringLiteral("/stored.zip");
+    ASSERT_TRUE(test::runSevenZip({QStringLiteral("a"), QStringLiteral("-tzip"), QStringLiteral("-mx=0"),
+                                      QStringLiteral("-mem=ZipCrypto"), QStringLiteral("-pRight"), archive, QStringLiteral("top")},
+        dir.path() + QStringLiteral("/source")));
+    // Python's zip reader checks the same byte 7-Zip checks before it decrypts.
+    QString found;
+    ASSERT_TRUE(test::runPython(QStringLiteral(R"(
+import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+for i in range(100000):
+    try:
+        z.open('top/big.bin', pwd=b'wrong%d' % i).close()
+    except RuntimeError:
+        continue
+    except Exception:
+        pass
+    print('wrong%d' % i)
+    break
+)"),
+        {archive}, &found));
+    const QString wrong = found.trimmed().section(u'\n', -1);
+    ASSERT_TRUE(wrong.startsWith(QStringLiteral("wrong"))) << qPrintable(found);
+
+    // The listing decodes a big stored ZipCrypto file whole, since nothing else tells; the
+    // extraction must hold on its own all the same.
+    const Adapter adapter(dir.path() + QStringLiteral("/cache"), true);
+    EXPECT_TRUE(readListing(decodeListing(adapter.list(archive, wrong).out)).isWrongPassword);
+
+    const QString out = dir.path() + QStringLiteral("/out");
+    writeTree(out, {{QStringLiteral("top/big.bin"), "the user's own\n"}, {QStringLiteral("mine.txt"), "mine\n"}});
+    const QStringList before = test::describeTree(out);
+    const test::ToolRun run = adapter.extract(archive, out, wrong);
+    EXPECT_NE(run.exitCode(), 0) << qPrintable(describe(run));
+    EXPECT_TRUE(run.err.contains("Wrong password")) << "the alert quotes 7-Zip's reason" << qPrintable(describe(run));
+    EXPECT_TRUE(run.err.contains("nothing was extracted")) << qPrintable(describe(run));
+    EXPECT_EQ(test::describeTree(out), before);
+
+    // Into a folder that was not there, nothing is left either.
+    const QString fresh = dir.path() + QStringLiteral("/new/stored");
+    EXPECT_NE(adapter.extract(archive, fresh, wrong).exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/new")));
+}
+
+// ---------------------------------------------------------------------------------------------
+// RAR and StuffIt: straight to lsar and unar.
+
+void requireUnar()
+{
+    if (!haveProgram(QStringLiteral("lsar")) || !haveProgram(QStringLiteral("unar")))
+        GTEST_SKIP() << "lsar and unar (package unar) are not installed";
+}
+
+const QStringList kItems {QStringLiteral("top/"), QStringLiteral("top/a.txt=alpha\n"), QStringLiteral("top/sub/"),
+    QStringLiteral("top/sub/b b.txt=beta\n"), QStringLiteral("top/\u00e9t\u00e9.txt=summer\n")};
+
+class UnarAgreement : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(UnarAgreement, StraightToUnarGivesWhatTryingSevenZipFirstGave)
+{
+    requireSevenZip();
+    requireUnar();
+    QTemporaryDir dir;
+    const QString kind = QString::fromLatin1(GetParam());
+    const QString archive = dir.path() + (kind == u"sit" ? QStringLiteral("/a.sit") : QStringLiteral("/a.rar"));
+    QString why;
+    // StuffIt's writer opens a folder with its name and closes it with a lone "/".
+    const QStringList sitItems {QStringLiteral("top/"), QStringLiteral("a.txt=alpha\n"), QStringLiteral("sub/"),
+        QStringLiteral("b b.txt=beta\n"), QStringLiteral("/"), QStringLiteral("/")};
+    ASSERT_TRUE(kind == u"sit" ? makeStuffIt(archive, sitItems, &why) : makeRar(kind, archive, std::nullopt, kItems, &why))
+        << qPrintable(why);
+    const QString cache = dir.path() + QStringLiteral("/cache");
+    const Adapter plain(cache, false);
+    const Adapter shortcut(cache, true);
+    EXPECT_EQ(shortcut.list(archive).out, plain.list(archive).out);
+    ASSERT_EQ(plain.extract(archive, dir.path() + QStringLiteral("/plain")).exitCode(), 0);
+    EXPECT_EQ(shortcut.extract(archive, dir.path() + QStringLiteral("/short")).exitCode(), 0);
+    EXPECT_EQ(test::describeTree(dir.path() + QStringLiteral("/short")),
+        test::describeTree(dir.path() + QStringLiteral("/plain")));
+
+    // 7-Zip is not even tried: one that cannot run changes nothing.
+    const QString bin = dir.path() + QStringLiteral("/bin");
+    QDir().mkpath(bin);
+    QFile::link(QStringLiteral("/bin/false"), bin + QStringLiteral("/7zz"));
+    for (const char* tool : {"lsar", "unar"})
+        QFile::link(QStandardPaths::findExecutable(QString::fromLatin1(tool)), bin + u'/' + QString::fromLatin1(tool));
+    Adapter without(cache, true);
+    without.setPath(bin);
+    const test::ToolRun listed = without.list(archive);
+    EXPECT_EQ(listed.exitCode(), 0) << qPrintable(describe(listed));
+    EXPECT_EQ(readListing(decodeListing(listed.out)).topLevelName, QStringLiteral("top"));
+    EXPECT_EQ(without.extract(archive, dir.path() + QStringLiteral("/alone")).exitCode(), 0);
+    EXPECT_EQ(test::describeTree(dir.path() + QStringLiteral("/alone")),
+        test::describeTree(dir.path() + QStringLiteral("/plain")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, UnarAgreement, ::testing::Values("rar4", "rar5", "sit"));
+
+} // namespace
