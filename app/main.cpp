@@ -48,15 +48,25 @@ void quietNotes(QtMsgType type, const QMessageLogContext& context, const QString
 constexpr int kUsageStatus = 64;
 constexpr int kMissingFileStatus = 2;
 
-// The archives named on the command line, made absolute (a running instance that takes them
-// over has another working folder). --help, --version, an unknown option or an archive that
-// is not there end the process here, before any window.
-QStringList archivesFromCommandLine()
+// What the command line asks for: the archives, made absolute (a running instance that takes
+// them over has another working folder), and the folder given with --into (empty: none).
+struct CommandLine {
+    QStringList files;
+    QString into;
+};
+
+// --help, --version, an unknown option, an archive that is not there or an --into without a
+// folder or an archive end the process here, before any window.
+CommandLine commandLine()
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Expands an archive beside it (or in the folder chosen in its window)."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption into(QStringLiteral("into"),
+        QStringLiteral("Expand into <folder> this time, whatever the preferences say (they stay as they are)."),
+        QStringLiteral("folder"));
+    parser.addOption(into);
     parser.addPositionalArgument(QStringLiteral("archive"),
         QStringLiteral("The archive to expand; of several, the first is taken."), QStringLiteral("[archive...]"));
     QTextStream err(stderr);
@@ -69,7 +79,19 @@ QStringList archivesFromCommandLine()
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
 
-    QStringList files;
+    CommandLine given;
+    if (parser.isSet(into)) {
+        if (parser.positionalArguments().isEmpty()) {
+            err << "quendle: --into needs an archive to expand\nTry 'quendle --help' for more information.\n" << Qt::flush;
+            std::exit(kUsageStatus);
+        }
+        const QFileInfo folder(parser.value(into));
+        if (parser.value(into).isEmpty() || !folder.isDir()) {
+            err << "quendle: cannot expand into \"" << parser.value(into) << "\": no such folder\n" << Qt::flush;
+            std::exit(kMissingFileStatus);
+        }
+        given.into = folder.absoluteFilePath();
+    }
     bool missing = false;
     for (const QString& argument : parser.positionalArguments()) {
         const QFileInfo info(argument);
@@ -78,13 +100,13 @@ QStringList archivesFromCommandLine()
             missing = true;
             continue;
         }
-        files.append(info.absoluteFilePath());
+        given.files.append(info.absoluteFilePath());
     }
     if (missing) {
         err.flush();
         std::exit(kMissingFileStatus);
     }
-    return files;
+    return given;
 }
 
 } // namespace
@@ -103,19 +125,25 @@ int main(int argc, char** argv)
     // Quitting when the last window closes is the delegate's decision (alerts don't count).
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const QStringList files = archivesFromCommandLine();
+    const CommandLine given = commandLine();
+    const QStringList& files = given.files;
     // Task bars and window switchers show the installed icon, or the one beside the program.
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("quendle"), QIcon(quendle::resourcePath() + QStringLiteral("/quendle.svg"))));
 
     // A Quendle of this user already runs: it takes the files (or, given none, comes forward)
-    // and this launch is done.
-    if (quendle::SingleInstance::handOver(files))
+    // and this launch is done. Archives with a folder of their own stay here: the running one
+    // would expand them as its preferences say.
+    if (given.into.isEmpty() && quendle::SingleInstance::handOver(files))
         return 0;
     quendle::SingleInstance instance;
     instance.listen();
 
     quendle::UserDefaults defaults;
+    if (!given.into.isEmpty()) {
+        defaults.setForThisLaunch(QStringLiteral("1"), quendle::keys::IsUsedCustomFolder);
+        defaults.setForThisLaunch(given.into, quendle::keys::CustomFolder);
+    }
     quendle::QuendleAppDelegate::initialize(defaults);
     quendle::DesktopSeam seam;
     quendle::QuendleAppDelegate delegate(seam, defaults);
