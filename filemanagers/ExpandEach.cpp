@@ -57,12 +57,26 @@ Parsed withArchives(Request request, const std::vector<std::string>& given)
     return {request, {}, 0};
 }
 
+// "scheme://": a URI of another kind, which names no local file.
+bool isOtherUri(const std::string& argument)
+{
+    const size_t colon = argument.find("://");
+    if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(argument[0])))
+        return false;
+    for (size_t i = 1; i < colon; ++i) {
+        const unsigned char c = static_cast<unsigned char>(argument[i]);
+        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.')
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<std::string> localPath(const std::string& argument)
 {
     if (!startsWithNoCase(argument, "file:"))
-        return argument;
+        return isOtherUri(argument) ? std::nullopt : std::optional<std::string>(argument);
     std::string rest = argument.substr(5);
     if (rest.rfind("//", 0) == 0) {
         const size_t pathStart = rest.find('/', 2);

@@ -34,7 +34,7 @@ constexpr int kUnsupportedStatus = 1;
 Parsed parseCommandLine(const std::vector<std::string>& arguments, bool asTap);
 
 // The local path an argument names: a file:// URI (without a host, or "localhost") decoded,
-// anything else as it is. Nothing for another scheme, a remote host or a broken escape.
+// anything else as it is. Nothing for another scheme's URI, a remote host or a broken escape.
 std::optional<std::string> localPath(const std::string& argument);
 
 // The quendle of the same installation: <prefix>/bin/quendle for a helper at
