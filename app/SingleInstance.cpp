@@ -8,6 +8,7 @@
 #include <QtEndian>
 
 #include <cerrno>
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,8 +21,10 @@ namespace {
 constexpr char kTaken = 'K';
 constexpr quint32 kLargestMessage = 16u << 20;
 constexpr int kConnectTimeoutMs = 1000;
-// The running instance answers from its event loop; a synchronous listing may hold it a while.
-constexpr int kAnswerTimeoutMs = 10000;
+// The running instance answers from its event loop, which a long listing or password check may
+// hold for minutes. A launch that gave up would expand its archive beside the running one, so
+// it waits for as long as that instance lives, and says so on the terminal after a moment.
+constexpr int kWaitNoticeMs = 2000;
 
 // Only a real folder of ours that nobody else can enter may hold the socket: anything else
 // could be someone else's socket waiting for our file names.
@@ -76,12 +79,21 @@ bool SingleInstance::handOver(const QStringList& files)
         return false;
     socket.write(encodeMessage(files));
     while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(kAnswerTimeoutMs))
+        if (!socket.waitForBytesWritten(-1))
             return false;
     }
+    // Only the end of the running instance (the connection closes) ends the wait without an
+    // answer; this launch may then go on by itself, since nobody else is expanding.
+    bool noticed = false;
     while (socket.bytesAvailable() < 1) {
-        if (!socket.waitForReadyRead(kAnswerTimeoutMs))
+        if (socket.waitForReadyRead(noticed ? -1 : kWaitNoticeMs))
+            continue;
+        if (socket.state() != QLocalSocket::ConnectedState)
             return false;
+        if (!noticed && !files.isEmpty())
+            std::fprintf(stderr, "quendle: waiting for the running Quendle to take %s\n",
+                QFile::encodeName(files.first()).constData());
+        noticed = true;
     }
     char answer = 0;
     return socket.getChar(&answer) && answer == kTaken;

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QTextStream>
+#include <QThread>
 #include <QWidget>
 
 #include <cstdlib>
@@ -47,9 +48,11 @@ void quietNotes(QtMsgType type, const QMessageLogContext& context, const QString
 // that is not there (as ls and cat use it).
 constexpr int kUsageStatus = 64;
 constexpr int kMissingFileStatus = 2;
+// How often a launch tries to become the instance or to reach the one that is.
+constexpr int kListenAttempts = 40;
 
-// What the command line asks for: the archives, made absolute (a running instance that takes
-// them over has another working folder), and the folder given with --into (empty: none).
+// What the command line asks for: the archive, made absolute (a running instance that takes it
+// over has another working folder), and the folder given with --into (empty: none).
 struct CommandLine {
     QStringList files;
     QString into;
@@ -79,9 +82,11 @@ CommandLine commandLine()
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
 
+    // One archive per launch: the first is the one expanded, so only it must be there.
+    const QStringList arguments = parser.positionalArguments();
     CommandLine given;
     if (parser.isSet(into)) {
-        if (parser.positionalArguments().isEmpty()) {
+        if (arguments.isEmpty()) {
             err << "quendle: --into needs an archive to expand\nTry 'quendle --help' for more information.\n" << Qt::flush;
             std::exit(kUsageStatus);
         }
@@ -92,20 +97,17 @@ CommandLine commandLine()
         }
         given.into = folder.absoluteFilePath();
     }
-    bool missing = false;
-    for (const QString& argument : parser.positionalArguments()) {
-        const QFileInfo info(argument);
-        if (argument.isEmpty() || !info.exists()) {
-            err << "quendle: cannot open \"" << argument << "\": no such file or folder\n";
-            missing = true;
-            continue;
-        }
-        given.files.append(info.absoluteFilePath());
-    }
-    if (missing) {
-        err.flush();
+    if (arguments.isEmpty())
+        return given;
+    const QString& first = arguments.first();
+    const QFileInfo info(first);
+    if (first.isEmpty() || !info.exists()) {
+        err << "quendle: cannot open \"" << first << "\": no such file or folder\n" << Qt::flush;
         std::exit(kMissingFileStatus);
     }
+    if (arguments.size() > 1)
+        err << "quendle: one archive at a time: only \"" << first << "\" is expanded\n" << Qt::flush;
+    given.files = {info.absoluteFilePath()};
     return given;
 }
 
@@ -132,12 +134,22 @@ int main(int argc, char** argv)
         QIcon::fromTheme(QStringLiteral("quendle"), QIcon(quendle::resourcePath() + QStringLiteral("/quendle.svg"))));
 
     // A Quendle of this user already runs: it takes the files (or, given none, comes forward)
-    // and this launch is done. Archives with a folder of their own stay here: the running one
-    // would expand them as its preferences say.
-    if (given.into.isEmpty() && quendle::SingleInstance::handOver(files))
-        return 0;
+    // and this launch is done. Two launches at the same moment both find nobody; the one that
+    // loses the socket's name to the other hands over to it instead of expanding beside it.
+    // An archive with a folder of its own stays here (the running one would expand it as its
+    // preferences say): this launch expands it itself, and takes later launches' files when
+    // nobody else does.
     quendle::SingleInstance instance;
-    instance.listen();
+    for (int attempt = 0; given.into.isEmpty(); ++attempt) {
+        if (quendle::SingleInstance::handOver(files))
+            return 0;
+        // No private place for the socket at all: this launch runs on its own, as it must.
+        if (instance.listen() || quendle::SingleInstance::socketPath().isEmpty() || attempt == kListenAttempts)
+            break;
+        QThread::msleep(50);
+    }
+    if (!given.into.isEmpty())
+        instance.listen();
 
     quendle::UserDefaults defaults;
     if (!given.into.isEmpty()) {

@@ -86,10 +86,17 @@ private:
     enum class PlanOutcome { Done, RequestEnded, ApplicationEnded };
     PlanOutcome planDestination(const QString& archivePath, const ArchiveListing& listing);
     void showBusyAlert();
-    // The request is over without a run: back to idle, or the end of the application.
-    PlanOutcome endRequest();
-    void endRequestAsCancel(bool customFolderCase);
+    // The request is over without a run: back to idle when a window is left, else the end of
+    // the application with the request's status (Cancel: the custom-folder case exits with 1).
+    PlanOutcome endRequest(int status);
+    PlanOutcome endRequestAsCancel();
+    // The request fails before anything is extracted: the alert, then the end with status 2.
+    PlanOutcome reportCannotExpand(const QString& informative);
+    PlanOutcome reportCannotExpand(const QString& message, const QString& informative);
     void reportToolCannotStart(const QString& reason);
+    static ListingShape shapeOf(const ArchiveListing& listing);
+    // Whether an item is the archive being expanded or a folder above it, links resolved.
+    bool holdsArchive(const QString& item) const;
 
     // The password (expansion/PasswordPrompt.cpp).
     void showPasswordWindow();
@@ -111,6 +118,7 @@ private:
     QString mArchivePath;
     ListingShape mPlannedShape; // what the plan was made from
     bool mCustomFolderCase = false;
+    QString mDestination; // the folder the archiver writes into
     QString m_whatToShow;
     QStringList m_mArgs;
     std::int32_t mAmountFilesInArchive = 0;

@@ -11,10 +11,39 @@
 #include "progress/ExtractingProgressWindow.h"
 #include "trash/FileManager.h"
 
-#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/statvfs.h>
+#include <unistd.h>
 #include <QTimer>
 
 namespace quendle {
+
+namespace {
+
+// 7-Zip names a destination it may not write by whatever failed last ("File exists"), so the
+// folder it was to write into is asked directly: the nearest one that exists.
+QString destinationProblem(const QString& destination)
+{
+    QString folder = destination;
+    while (!folder.isEmpty() && folder != u"/" && !QFileInfo(folder).isDir())
+        folder = folderOfPath(folder);
+    if (folder.isEmpty())
+        return {};
+    const QByteArray name = QFile::encodeName(folder);
+    struct statvfs fileSystem {};
+    if (::statvfs(name.constData(), &fileSystem) == 0 && (fileSystem.f_flag & ST_RDONLY))
+        return QStringLiteral("%1: \"%2\"").arg(QString::fromLocal8Bit(std::strerror(EROFS)), folder);
+    if (::access(name.constData(), W_OK | X_OK) != 0)
+        return QStringLiteral("%1: \"%2\"").arg(QString::fromLocal8Bit(std::strerror(errno)), folder);
+    return {};
+}
+
+} // namespace
 
 ExpansionController::RunStart ExpansionController::startExtractionRun(int timerIntervalMs)
 {
@@ -30,7 +59,11 @@ ExpansionController::RunStart ExpansionController::startExtractionRun(int timerI
     mRequestState = RequestState::Running;
     searchTask = std::make_unique<TaskWrapper>(this, m_mArgs);
     if (!searchTask->startProcess()) {
-        mExtractProgressWindow->close();
+        // Nothing runs and nothing will wait: the request ends here, and a later archive finds
+        // the controller idle again.
+        const QString reason = searchTask->launchError();
+        searchTask.reset();
+        reportToolCannotStart(reason);
         return RunStart::LaunchFailed;
     }
 
@@ -100,17 +133,20 @@ void ExpansionController::completeExpansion(int exitStatus)
     const bool failed = exitStatus != 0 && !mStopRequested;
     if (failed) {
         const QStringList reasons = mFailureReasons.reasons();
-        const QString informative = reasons.isEmpty()
-            ? QStringLiteral("The archiver exited with status %1.").arg(exitStatus)
-            : reasons.join(u'\n');
+        const QString problem = destinationProblem(mDestination);
+        QString informative = !problem.isEmpty() ? problem
+            : reasons.isEmpty()                   ? QStringLiteral("The archiver exited with status %1.").arg(exitStatus)
+                                                  : reasons.join(u'\n');
+        // Whatever the run left is only part of the archive; the user must not take it for all.
+        if (QFileInfo::exists(whatToShow()) && !holdsArchive(whatToShow()))
+            informative += QStringLiteral("\nWhat was expanded at \"%1\" is incomplete.").arg(whatToShow());
         mSeam.runAlert({QStringLiteral("Cannot Expand Archive."), informative, {QStringLiteral("OK")}, AlertStyle::Warning});
     }
 
     if (revealsInFileManager(mDefaults))
         mSeam.revealInFileManager(whatToShow());
-    // The archive itself is never the item that goes to the Trash.
-    if (trashesAfterExpanding(mDefaults)
-        && QDir::cleanPath(whatToShow()) != QDir::cleanPath(mArchivePath))
+    // The archive, and a folder that holds it, never go to the Trash.
+    if (trashesAfterExpanding(mDefaults) && !holdsArchive(whatToShow()))
         mFileManager.trashPath(whatToShow(), false);
     // The last poll: the archiver has exited, so the count is taken exactly, once.
     if (mExtractTimer() && mProgressCounter)

@@ -63,7 +63,14 @@ void FailureReasons::takeLine(const QString& rawLine)
     QString line = rawLine.trimmed();
     line = line.mid(line.lastIndexOf(u'\r') + 1).trimmed();
     QString reason;
-    if (line.startsWith(QLatin1String("ERROR:")))
+    if (mReasonOnNextLine && !line.isEmpty()) {
+        // "System ERROR:" (a full disk, a read-only file system) and "Command Line Error:" put
+        // their reason on the line below.
+        mReasonOnNextLine = false;
+        reason = line;
+    } else if (line == QLatin1String("System ERROR:") || line == QLatin1String("Command Line Error:"))
+        mReasonOnNextLine = true;
+    else if (line.startsWith(QLatin1String("ERROR:")))
         reason = line.mid(6);
     else if (line.startsWith(QLatin1String("Open ERROR:")))
         reason = line.mid(11);

@@ -14,7 +14,8 @@ public:
     // Output as it comes; chunks may end anywhere in a line.
     void feed(const QString& output);
     // The reasons given so far (with the last, unfinished line), at most kMaxReasons, each
-    // once: "ERROR:" lines, the lines of an "ERRORS:" block and the adapter's own "7z:" lines,
+    // once: "ERROR:" lines, the line after "System ERROR:" or "Command Line Error:", the
+    // lines of an "ERRORS:" block and the adapter's own "7z:" lines,
     // with errno numbers in words and each path named once.
     QStringList reasons() const;
 
@@ -24,6 +25,7 @@ private:
     QStringList mReasons;
     QString mPartialLine;
     bool mInErrorsBlock = false;
+    bool mReasonOnNextLine = false;
 };
 
 // One reason as a person reads it: " : "-separated parts without their repeats, "errno=N"

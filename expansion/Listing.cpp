@@ -27,6 +27,16 @@ constexpr QStringView kSeparator = u"Path = ";
 constexpr QStringView kEncryptedEntry = u"Encrypted = +";
 constexpr QStringView kCannotOpen = u"Can not open encrypted archive.";
 constexpr QStringView kWrongPassword = u"Wrong password";
+constexpr QStringView kEntryList = u"\n----------\n";
+constexpr QStringView kErrors = u"ERRORS:";
+constexpr QStringView kTypeLine = u"\nType = ";
+
+// The blanks the entry list of an empty archive may still hold; ASCII only, as the streaming
+// reader sees bytes.
+constexpr bool isBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
+}
 
 std::int32_t saturated(std::int64_t value)
 {
@@ -44,7 +54,7 @@ ArchiveListing absentListing()
 }
 
 ArchiveListing fromPieces(std::uint64_t pieceCount, std::optional<QString> name, bool encrypted,
-    bool wrongPassword, bool shares, bool namesArchive)
+    bool wrongPassword, bool shares, bool namesArchive, bool noEntries, std::uint32_t levels)
 {
     ArchiveListing listing;
     listing.pieceCount = pieceCount;
@@ -55,6 +65,8 @@ ArchiveListing fromPieces(std::uint64_t pieceCount, std::optional<QString> name,
     // Entries after a first one without a name share nothing that can be relied on.
     listing.sharesTopLevel = shares && (pieceCount < 4 || listing.topLevelName.has_value());
     listing.topLevelNamesArchive = namesArchive;
+    listing.holdsNoEntries = noEntries;
+    listing.archiveLevels = levels;
     return listing;
 }
 
@@ -107,9 +119,15 @@ ArchiveListing readListing(const std::optional<QString>& text, const QString& ar
     if (separators >= 2)
         readEntry(QStringView(*text).sliced(pieceBegin));
 
+    const qsizetype entryList = text->indexOf(kEntryList);
+    const bool noEntries = entryList >= 0 && !QStringView(*text).first(entryList).contains(kErrors)
+        && std::all_of(text->begin() + entryList + kEntryList.size(), text->end(),
+            [](QChar c) { return isBlank(c.unicode()); });
+    const QStringView header = entryList >= 0 ? QStringView(*text).first(entryList) : QStringView(*text);
+    const auto levels = std::uint32_t(std::min<qsizetype>(header.count(kTypeLine), UINT32_MAX));
     return fromPieces(separators + 1, std::move(name),
         text->contains(kEncryptedEntry) || text->contains(kCannotOpen), text->contains(kWrongPassword), shares,
-        namesArchive);
+        namesArchive, noEntries, levels);
 }
 
 bool ListingReader::Search::step(char c)
@@ -158,7 +176,8 @@ bool ListingReader::TopLevelMatch::equals(std::uint64_t separatorBytes, std::str
 
 bool ListingReader::idle() const
 {
-    return mUtf8.pending() == 0 && mSeparator.matched == 0 && mEncryptedEntry.matched == 0
+    // Until the entry list has shown its first byte, every byte counts (a short header).
+    return mEntryBytesSeen && mUtf8.pending() == 0 && mSeparator.matched == 0 && mEncryptedEntry.matched == 0
         && mCannotOpen.matched == 0 && mWrongPassword.matched == 0
         && !(mSeparators == 2 && mName == Name::Pending)
         && !(mSeparators >= 2 && mAgainstArchive.end == UINT64_MAX && !mNamesArchive && !mArchiveName.empty())
@@ -240,6 +259,14 @@ void ListingReader::feedByte(unsigned char c)
     }
     if (!mWrong)
         mWrong = mWrongPassword.step(byte);
+    if (!mEntryListSeen) {
+        mErrorsSeen = mErrors.step(byte) || mErrorsSeen;
+        if (mTypeLine.step(byte) && mArchiveLevels < UINT32_MAX)
+            ++mArchiveLevels;
+        mEntryListSeen = mEntryList.step(byte);
+    } else if (!mEntryBytesSeen && !isBlank(char16_t(c))) {
+        mEntryBytesSeen = true;
+    }
 }
 
 ArchiveListing ListingReader::finish() const
@@ -260,7 +287,8 @@ ArchiveListing ListingReader::finish() const
         shares = false;
     if (mSeparators >= 2 && !mArchiveName.empty() && !namesArchive && mAgainstArchive.equals(0, mArchiveName))
         namesArchive = true;
-    return fromPieces(mSeparators + 1, std::move(name), mEncrypted, mWrong, shares, namesArchive);
+    return fromPieces(mSeparators + 1, std::move(name), mEncrypted, mWrong, shares, namesArchive,
+        mEntryListSeen && !mErrorsSeen && !mEntryBytesSeen, mArchiveLevels);
 }
 
 ListingRun listArchive(const QString& toolPath, const QString& archivePath,

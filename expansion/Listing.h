@@ -25,6 +25,13 @@ struct ArchiveListing {
     // whether the contents need a folder of their own so that nothing beside them is touched.
     bool sharesTopLevel = true;
     bool topLevelNamesArchive = false;
+    // The archive opened without errors and its entry list ("----------" on) holds nothing at
+    // all: an empty archive. (A single compressed stream lists a record without a path.)
+    bool holdsNoEntries = false;
+    // How many archives deep 7-Zip opened before listing entries (its "Type = " lines before the
+    // entry list): a split set, a package or a disk image opens another archive inside, whose
+    // names its extraction writes differently from how the first levels list them.
+    std::uint32_t archiveLevels = 0;
 
     // The count a verifying listing gives after a password: pieces - 2, no lower bound
     // (an absent text gives -2). Saturates instead of wrapping on absurdly long listings.
@@ -82,6 +89,13 @@ private:
     Search mEncryptedEntry {"Encrypted = +"};
     Search mCannotOpen {"Can not open encrypted archive."};
     Search mWrongPassword {"Wrong password"};
+    Search mEntryList {"\n----------\n"};
+    Search mErrors {"ERRORS:"};
+    Search mTypeLine {"\nType = "};
+    std::uint32_t mArchiveLevels = 0;
+    bool mEntryListSeen = false;
+    bool mErrorsSeen = false;
+    bool mEntryBytesSeen = false;
     std::uint64_t mSeparators = 0;
     bool mEncrypted = false;
     bool mWrong = false;

@@ -30,11 +30,6 @@ bool anyWindowVisible()
     return false;
 }
 
-ListingShape shapeOf(const ArchiveListing& listing)
-{
-    return {listing.topLevelName, listing.sharesTopLevel, listing.topLevelNamesArchive};
-}
-
 } // namespace
 
 bool ExpansionController::applicationOpenFile(const QString& path)
@@ -58,12 +53,30 @@ bool ExpansionController::applicationOpenFile(const QString& path)
 
     mRequestState = RequestState::Planning;
     traceStep("password window prepared");
+    mCustomFolderCase = usesCustomFolder(mDefaults);
+    mExtractProgressWindow.reset();
+    // A folder given for an archive: 7-Zip would only say it cannot find an archive.
+    if (QFileInfo(path).isDir()) {
+        reportCannotExpand(QStringLiteral("\"%1\" is a folder, not an archive.").arg(path));
+        return true;
+    }
     const ListingRun opening = listArchive(toolPath(), path, std::nullopt);
     traceStep("opening listing");
     if (!opening.started) {
         // Nothing can be listed or extracted: say so before anything is planned or replaced.
-        mCustomFolderCase = usesCustomFolder(mDefaults);
         reportToolCannotStart(opening.error);
+        return true;
+    }
+    // An archive without entries: nothing to extract, so nothing beside it is asked about or
+    // replaced. Only 7-Zip's own clean listing of one archive says so: a file that is no
+    // archive lists no entry list, a broken one lists its errors, and a record without its type
+    // comes from a reader that stopped early.
+    const ArchiveListing& facts = opening.listing;
+    if (facts.holdsNoEntries && facts.archiveLevels == 1 && facts.pieceCount == 2 && !facts.isEncrypted) {
+        mSeam.runAlert({QStringLiteral("\"%1\" is empty.").arg(fileNameOfPath(path)),
+            QStringLiteral("The archive holds no files or folders, so there is nothing to expand."),
+            {QStringLiteral("OK")}, AlertStyle::Informational});
+        endRequest(0);
         return true;
     }
 
@@ -90,8 +103,7 @@ bool ExpansionController::applicationOpenFile(const QString& path)
     mExtractProgressWindow->setMaxValue(double(mAmountFilesInArchive));
     mExtractProgressWindow->showWindow();
     traceStep("planned, progress window shown");
-    if (startExtractionRun(50) == RunStart::LaunchFailed)
-        reportToolCannotStart(searchTask->launchError());
+    startExtractionRun(50);
     return true;
 }
 
@@ -118,11 +130,13 @@ ExpansionController::PlanOutcome ExpansionController::planDestination(
     const DestinationPlan plan = quendle::planDestination(archivePath, mPlannedShape, customFolder,
         [](const QString& candidate) { return QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); });
     mCustomFolderCase = plan.customFolder;
+    mDestination = plan.destination;
     setWhatToShow(plan.whatToShow);
     setMArgs(plan.arguments);
     mExtractProgressWindow->setBottomText(plan.destination);
 
     // Every item the contents would overwrite is the user's to give up, one prompt each.
+    QStringList trashed;
     for (const QString& tested : plan.testedPaths()) {
         if (!QFileInfo::exists(tested) && !QFileInfo(tested).isSymLink())
             continue;
@@ -130,46 +144,89 @@ ExpansionController::PlanOutcome ExpansionController::planDestination(
             QStringLiteral("Do you want to replace it with the one you\u2019re extracting?"),
             {QStringLiteral("OK"), QStringLiteral("Cancel")}, AlertStyle::Warning});
         if (answer != kAlertFirstButtonReturn)
-            return endRequest();
-        mFileManager.trashPath(tested, false);
+            return endRequestAsCancel();
+        // Only an item that really went to the Trash makes room: anything else left in the way
+        // would be overwritten by the extraction, so nothing is extracted at all.
+        const TrashOutcome moved = holdsArchive(tested)
+            ? TrashOutcome {TrashOutcome::NotPermitted, 0, tested}
+            : mFileManager.moveToTrash(tested);
+        if (!moved.succeeded()) {
+            const QString why = holdsArchive(tested)
+                ? QStringLiteral("It holds the archive being expanded.")
+                : moved.reason();
+            const QString kept = trashed.isEmpty()
+                ? QStringLiteral("\nNothing was extracted, and nothing of yours was changed.")
+                : QStringLiteral("\nNothing was extracted. \"%1\" is in the Trash, where you can put it back from.")
+                      .arg(trashed.join(QStringLiteral("\", \"")));
+            return reportCannotExpand(QStringLiteral("\"%1\" could not be moved to the Trash.").arg(tested), why + kept);
+        }
+        trashed.append(tested);
     }
     return PlanOutcome::Done;
 }
 
-ExpansionController::PlanOutcome ExpansionController::endRequest()
+ListingShape ExpansionController::shapeOf(const ArchiveListing& listing)
+{
+    return {listing.topLevelName, listing.sharesTopLevel, listing.topLevelNamesArchive, listing.archiveLevels <= 1};
+}
+
+bool ExpansionController::holdsArchive(const QString& item) const
+{
+    // Through links too: the folder that holds the archive may be reached by another path.
+    const QString canonicalItem = QFileInfo(item).canonicalFilePath();
+    const QString canonicalArchive = QFileInfo(mArchivePath).canonicalFilePath();
+    return isOrHolds(item, mArchivePath)
+        || (!canonicalItem.isEmpty() && !canonicalArchive.isEmpty() && isOrHolds(canonicalItem, canonicalArchive));
+}
+
+ExpansionController::PlanOutcome ExpansionController::endRequestAsCancel()
 {
     // With a window on screen the user goes back to it; with none, the application ends.
+    if (mExtractProgressWindow)
+        mExtractProgressWindow->close();
     if (anyWindowVisible()) {
         mRequestState = RequestState::Idle;
         return PlanOutcome::RequestEnded;
     }
     mRequestState = RequestState::Ending;
-    endRequestAsCancel(mCustomFolderCase);
-    return PlanOutcome::ApplicationEnded;
-}
-
-void ExpansionController::endRequestAsCancel(bool customFolderCase)
-{
-    if (customFolderCase)
+    if (mCustomFolderCase)
         mSeam.exitProcess(1);
     else
         mSeam.terminate();
+    return PlanOutcome::ApplicationEnded;
 }
 
-void ExpansionController::reportToolCannotStart(const QString& reason)
+ExpansionController::PlanOutcome ExpansionController::endRequest(int status)
 {
-    mRequestState = RequestState::Completing;
-    mSeam.runAlert({QStringLiteral("Cannot Start the Archiver."),
-        QStringLiteral("%1\n%2").arg(toolPath(), reason), {QStringLiteral("OK")}, AlertStyle::Warning});
+    // Whatever ended the request, a window the user still has takes it back to idle; with none
+    // left, the application ends with the request's status.
     if (mExtractProgressWindow)
         mExtractProgressWindow->close();
     if (anyWindowVisible()) {
         mRequestState = RequestState::Idle;
-        return;
+        return PlanOutcome::RequestEnded;
     }
-    // Nothing was expanded: a script sees a failure.
     mRequestState = RequestState::Ending;
-    mSeam.terminate(kExitExpansionFailed);
+    mSeam.terminate(status);
+    return PlanOutcome::ApplicationEnded;
+}
+
+ExpansionController::PlanOutcome ExpansionController::reportCannotExpand(const QString& informative)
+{
+    return reportCannotExpand(QStringLiteral("Cannot Expand Archive."), informative);
+}
+
+ExpansionController::PlanOutcome ExpansionController::reportCannotExpand(const QString& message, const QString& informative)
+{
+    mRequestState = RequestState::Completing;
+    mSeam.runAlert({message, informative, {QStringLiteral("OK")}, AlertStyle::Warning});
+    return endRequest(kExitExpansionFailed);
+}
+
+void ExpansionController::reportToolCannotStart(const QString& reason)
+{
+    // Nothing was expanded: a script sees a failure.
+    reportCannotExpand(QStringLiteral("Cannot Start the Archiver."), QStringLiteral("%1\n%2").arg(toolPath(), reason));
 }
 
 } // namespace quendle

@@ -82,19 +82,14 @@ void ExpansionController::clickOnButtonPasswordWindow(QObject* sender)
     mPassword.mBottomTextOnPasswordWindow->setHidden(true);
     // An archive whose names were hidden until now (encrypted headers) is planned again from
     // what the password revealed, with the same prompts, before anything is extracted.
-    const ListingShape revealed {verifying.listing.topLevelName, verifying.listing.sharesTopLevel,
-        verifying.listing.topLevelNamesArchive};
-    if (revealed != mPlannedShape && planDestination(mArchivePath, verifying.listing) != PlanOutcome::Done)
+    if (shapeOf(verifying.listing) != mPlannedShape && planDestination(mArchivePath, verifying.listing) != PlanOutcome::Done)
         return;
 
     mAmountFilesInArchive = verifying.listing.passwordRuleCount();
     mExtractProgressWindow->setMaxValue(double(mAmountFilesInArchive));
     m_mArgs.append(QStringLiteral("-p") + password);
-    if (startExtractionRun(200) == RunStart::LaunchFailed) {
-        reportToolCannotStart(searchTask->launchError());
-        return;
-    }
-    mExtractProgressWindow->showWindow();
+    if (startExtractionRun(200) == RunStart::Started)
+        mExtractProgressWindow->showWindow();
 }
 
 } // namespace quendle

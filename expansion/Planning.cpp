@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace quendle {
 
 namespace {
@@ -33,6 +35,18 @@ qsizetype extensionDot(const QString& path)
 bool namesItemBelow(const std::optional<QString>& name)
 {
     return name && !name->isEmpty() && *name != u"." && *name != u"..";
+}
+
+// The name of the contents' own folder: the archive's name less its extension, and for a
+// part of a split set ("x.7z.001") less the part's number too.
+QString ownFolderName(const QString& archiveName)
+{
+    const QString less = pathLessExtension(archiveName);
+    const QString number = archiveName.mid(less.size() + 1);
+    const bool volumeNumber = !number.isEmpty() && std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); });
+    if (volumeNumber && !pathExtension(less).isEmpty())
+        return pathLessExtension(less);
+    return less;
 }
 
 } // namespace
@@ -77,6 +91,15 @@ QString joinPath(const QString& folder, const QString& name)
     return folder + u'/' + name;
 }
 
+bool isOrHolds(const QString& item, const QString& path)
+{
+    const QString outer = QDir::cleanPath(item);
+    const QString inner = QDir::cleanPath(path);
+    if (outer.isEmpty() || inner.isEmpty())
+        return false;
+    return inner == outer || inner.startsWith(outer == u"/" ? outer : outer + u'/');
+}
+
 QStringList DestinationPlan::testedPaths() const
 {
     QStringList paths;
@@ -97,6 +120,9 @@ DestinationPlan planDestination(const QString& archivePath, const ListingShape& 
     const std::optional<QString>& customFolder, const std::function<bool(const QString&)>& exists)
 {
     const auto same = [](const QString& a, const QString& b) { return QDir::cleanPath(a) == QDir::cleanPath(b); };
+    // An item that is the archive or a folder above it: replacing it would send the archive
+    // itself (and its neighbours) to the Trash before anything is extracted.
+    const auto holdsArchive = [&](const QString& item) { return isOrHolds(item, archivePath); };
     const std::optional<QString>& topLevelName = shape.topLevelName;
     const bool hasName = namesItemBelow(topLevelName);
     const QString contentsFolder = customFolder ? *customFolder : folderOfPath(archivePath);
@@ -106,17 +132,23 @@ DestinationPlan planDestination(const QString& archivePath, const ListingShape& 
     // Loose entries, an entry that is not a name of its own, or an entry that would land on the
     // archive: the contents get a folder of their own. An archive without entries (or whose
     // entries are not known yet) keeps the usual plan.
-    plan.ownFolder = topLevelName
-        && (!hasName || !shape.sharesTopLevel
-            || (shape.topLevelNamesArchive && same(contentsFolder, folderOfPath(archivePath))));
-    if (plan.ownFolder) {
-        const QString base = joinPath(contentsFolder, pathLessExtension(fileNameOfPath(archivePath)));
+    plan.ownFolder = !shape.namesAsListed
+        || (topLevelName && (!hasName || !shape.sharesTopLevel
+            || (shape.topLevelNamesArchive && same(contentsFolder, folderOfPath(archivePath)))));
+    // A folder of the contents' own at base, or the first free "base 2", "base 3", … when base
+    // holds the archive (base itself may exist: it is then offered for replacing).
+    const auto useOwnFolder = [&](const QString& base) {
         QString folder = base;
-        for (int n = 2; same(folder, archivePath) || (n > 2 && exists(folder)); ++n)
+        for (int n = 2; holdsArchive(folder) || (n > 2 && exists(folder)); ++n)
             folder = base + QStringLiteral(" %1").arg(n);
+        plan.ownFolder = true;
         plan.whatToShow = folder;
         plan.destination = folder;
         plan.testedPath = folder;
+        plan.alsoTestedPath.clear();
+    };
+    if (plan.ownFolder) {
+        useOwnFolder(joinPath(contentsFolder, ownFolderName(fileNameOfPath(archivePath))));
     } else if (!customFolder) {
         plan.whatToShow = hasName ? joinPath(folderOfPath(archivePath), *topLevelName) : pathLessExtension(archivePath);
         plan.destination = folderOfPath(archivePath);
@@ -129,6 +161,10 @@ DestinationPlan planDestination(const QString& archivePath, const ListingShape& 
         plan.destination = folderOfPath(plan.whatToShow);
         plan.testedPath = plan.whatToShow;
     }
+    // A custom folder above the archive, and an item there named like the folder that holds the
+    // archive: the contents go beside that folder instead of replacing it.
+    if (!plan.ownFolder && customFolder && holdsArchive(plan.whatToShow))
+        useOwnFolder(plan.whatToShow);
     // The archive itself is never what gets replaced: a name without an extension expanded
     // beside the archive would otherwise send the archive to the Trash before extracting it.
     if (same(plan.testedPath, archivePath))

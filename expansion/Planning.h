@@ -20,6 +20,8 @@ QString fileNameOfPath(const QString& path);
 QString pathExtension(const QString& path);
 // "%@/%@".
 QString joinPath(const QString& folder, const QString& name);
+// Whether `item` is `path` or a folder above it (compared as cleaned paths).
+bool isOrHolds(const QString& item, const QString& path);
 
 struct DestinationPlan {
     QString whatToShow;    // the item the extraction is expected to produce
@@ -43,6 +45,10 @@ struct ListingShape {
     std::optional<QString> topLevelName;
     bool sharesTopLevel = true;       // every entry lies below the top-level name
     bool topLevelNamesArchive = false; // some entry is named like the archive itself
+    // The names listed are the names the extraction writes. Not so when 7-Zip opened an archive
+    // inside the archive (a split set, a package, a disk image): the contents then get a
+    // folder of their own, so that nothing planned around the wrong names can be overwritten.
+    bool namesAsListed = true;
     bool operator==(const ListingShape&) const = default;
 };
 

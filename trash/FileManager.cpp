@@ -231,17 +231,49 @@ FileManager::FileManager(Seam& seam, TrashSetting setting)
 {
 }
 
+QString TrashOutcome::reason() const
+{
+    switch (kind) {
+    case Trashed:
+    case Deleted:
+        return {};
+    case NotPermitted:
+        return QStringLiteral("You are not allowed to move items out of the folder \"%1\".").arg(place);
+    case NoTrash:
+        return QStringLiteral("Its disk has no Trash for you, and none can be made in \"%1\".").arg(place);
+    case Declined:
+        return QStringLiteral("It was not deleted.");
+    case MoveFailed:
+        return QString::fromLocal8Bit(std::generic_category().message(error));
+    }
+    return {};
+}
+
 bool FileManager::trashPath(const QString& path, bool showAlerts)
+{
+    const TrashOutcome outcome = place(path, showAlerts);
+    if (outcome.kind == TrashOutcome::MoveFailed)
+        reportMoveFailure(outcome.error);
+    return outcome.succeeded();
+}
+
+TrashOutcome FileManager::moveToTrash(const QString& path)
+{
+    return place(path, false);
+}
+
+TrashOutcome FileManager::place(const QString& path, bool showAlerts)
 {
     if (!isDeletableFile(path)) {
         mSeam.log(QStringLiteral("don't have the permissions to trash file: ") + path);
-        return false;
+        const QString item = path.isEmpty() ? path : absoluteClean(path);
+        return {TrashOutcome::NotPermitted, 0, item.isEmpty() ? item : parentOf(item)};
     }
     return mSetting.layout == TrashLayout::MacOS ? trashIntoMacOSFolders(path, showAlerts)
                                                  : trashIntoFreedesktopFolders(path, showAlerts);
 }
 
-bool FileManager::trashIntoMacOSFolders(const QString& path, bool showAlerts)
+TrashOutcome FileManager::trashIntoMacOSFolders(const QString& path, bool showAlerts)
 {
     const QString name = lastComponent(absoluteClean(path));
     const QString home = homePath();
@@ -256,7 +288,7 @@ bool FileManager::trashIntoMacOSFolders(const QString& path, bool showAlerts)
         const QString volumeTrash = QStringLiteral("%1/%2/.Trashes/%3")
                                         .arg(volumesRoot, volume, QString::number(userId()));
         if (volume.isEmpty() || !isFolder(volumeTrash))
-            return deleteAfterAsking(path, name, showAlerts);
+            return deleteAfterAsking(path, name, joined(volumesRoot, volume), showAlerts);
         QString resolvedHome = QFileInfo(home).canonicalFilePath();
         if (resolvedHome.isEmpty())
             resolvedHome = QDir::cleanPath(home);
@@ -273,17 +305,17 @@ bool FileManager::trashIntoMacOSFolders(const QString& path, bool showAlerts)
     }
     // The cleaned path: "link/" would otherwise name the link's target.
     if (const int error = moveWithoutReplacing(absoluteClean(path), destination))
-        return reportMoveFailure(error);
-    return true;
+        return {TrashOutcome::MoveFailed, error, {}};
+    return {};
 }
 
-bool FileManager::trashIntoFreedesktopFolders(const QString& path, bool showAlerts)
+TrashOutcome FileManager::trashIntoFreedesktopFolders(const QString& path, bool showAlerts)
 {
     const QString item = absoluteClean(path);
     const QString name = lastComponent(item);
     const QString folder = QFileInfo(parentOf(item)).canonicalFilePath();
     if (folder.isEmpty())
-        return reportMoveFailure(ENOENT);
+        return {TrashOutcome::MoveFailed, ENOENT, {}};
     const QString original = joined(folder, name);
     const auto topOf = [this](const QString& f) {
         return mSetting.mountPointOf ? mSetting.mountPointOf(f) : mountPointOf(f);
@@ -303,7 +335,7 @@ bool FileManager::trashIntoFreedesktopFolders(const QString& path, bool showAler
     if (itemTop == topOf(nearestExistingFolder(homeTrash))) {
         for (const char* sub : {"/files", "/info"}) {
             if (const int error = makeFolderPath(homeTrash + QLatin1String(sub)))
-                return reportMoveFailure(error);
+                return {TrashOutcome::MoveFailed, error, {}};
         }
         trashFolder = homeTrash;
         recordedPath = bytes(original);
@@ -311,7 +343,7 @@ bool FileManager::trashIntoFreedesktopFolders(const QString& path, bool showAler
         // Never copied across file systems: the item goes to its own volume's Trash or nowhere.
         const std::optional<QString> volumeTrash = volumeTrashFolder(itemTop, userId());
         if (!volumeTrash)
-            return deleteAfterAsking(path, name, showAlerts);
+            return deleteAfterAsking(path, name, itemTop, showAlerts);
         trashFolder = *volumeTrash;
         const QString topPrefix = joined(itemTop, QString());
         recordedPath = bytes(original.startsWith(topPrefix) ? original.mid(topPrefix.size()) : original);
@@ -322,18 +354,18 @@ bool FileManager::trashIntoFreedesktopFolders(const QString& path, bool showAler
     // The record comes first: an item in files/ without one could not be put back.
     const QString infoPath = trashFolder + QStringLiteral("/info/") + trashName + QStringLiteral(".trashinfo");
     if (const int error = writeNewFile(infoPath, trash::makeTrashInfo(recordedPath, when)))
-        return reportMoveFailure(error);
+        return {TrashOutcome::MoveFailed, error, {}};
     if (const int error = moveWithoutReplacing(item, trashFolder + QStringLiteral("/files/") + trashName)) {
         ::unlink(bytes(infoPath).constData());
-        return reportMoveFailure(error);
+        return {TrashOutcome::MoveFailed, error, {}};
     }
-    return true;
+    return {};
 }
 
-bool FileManager::deleteAfterAsking(const QString& path, const QString& name, bool showAlerts)
+TrashOutcome FileManager::deleteAfterAsking(const QString& path, const QString& name, const QString& top, bool showAlerts)
 {
     if (!showAlerts)
-        return false;
+        return {TrashOutcome::NoTrash, 0, top};
     Panel panel;
     panel.title = QStringLiteral("Warning");
     panel.message = QStringLiteral("The file \"%1\" will be deleted immediately.\nAre you sure you want to continue?").arg(name);
@@ -341,14 +373,16 @@ bool FileManager::deleteAfterAsking(const QString& path, const QString& name, bo
     panel.alternateButton = QStringLiteral("No");
     panel.style = AlertStyle::Critical;
     if (mSeam.runPanel(panel) != kPanelDefaultReturn)
-        return false;
+        return {TrashOutcome::Declined, 0, {}};
     // remove_all takes a link away as the link; it never follows it.
     std::error_code error;
     const auto removed = std::filesystem::remove_all(std::filesystem::path(bytes(absoluteClean(path)).toStdString()), error);
-    return !error && removed > 0;
+    if (error || removed == 0)
+        return {TrashOutcome::MoveFailed, error ? error.value() : ENOENT, {}};
+    return {TrashOutcome::Deleted, 0, {}};
 }
 
-bool FileManager::reportMoveFailure(int error)
+void FileManager::reportMoveFailure(int error)
 {
     Alert alert;
     alert.messageText = QStringLiteral("Cannot Trash Source Files.");
@@ -356,7 +390,6 @@ bool FileManager::reportMoveFailure(int error)
     alert.buttons = {QStringLiteral("OK")};
     alert.style = AlertStyle::Warning;
     mSeam.runAlert(alert);
-    return false;
 }
 
 QString FileManager::homePath() const

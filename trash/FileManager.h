@@ -43,6 +43,25 @@ struct TrashSetting {
     std::function<QString(const QString& folder)> mountPointOf;
 };
 
+// What became of an item sent to the Trash, and why when it did not get there.
+struct TrashOutcome {
+    enum Kind {
+        Trashed,      // in its Trash folder
+        Deleted,      // deleted for good, after the user agreed
+        NotPermitted, // its folder may not be changed by this user
+        NoTrash,      // its file system has no Trash this user can use, and none can be made
+        Declined,     // the user would not have it deleted
+        MoveFailed,   // the system refused the move; error says why
+    };
+    Kind kind = Trashed;
+    int error = 0;
+    QString place; // NotPermitted: the item's folder; NoTrash: its file system's top folder
+
+    bool succeeded() const { return kind == Trashed || kind == Deleted; }
+    // The reason in plain words, for an alert; empty when the item got there.
+    QString reason() const;
+};
+
 class FileManager {
 public:
     explicit FileManager(Seam& seam, TrashSetting setting = {});
@@ -53,12 +72,16 @@ public:
     // volume has no usable Trash: false gives up silently, true asks whether to delete it now.
     // A failed move is always reported to the user.
     bool trashPath(const QString& path, bool showAlerts);
+    // The same move with nothing said and nothing deleted: the caller tells the user, with the
+    // outcome's reason, and decides what follows.
+    TrashOutcome moveToTrash(const QString& path);
 
 private:
-    bool trashIntoMacOSFolders(const QString& path, bool showAlerts);
-    bool trashIntoFreedesktopFolders(const QString& path, bool showAlerts);
-    bool deleteAfterAsking(const QString& path, const QString& name, bool showAlerts);
-    bool reportMoveFailure(int error);
+    TrashOutcome place(const QString& path, bool showAlerts);
+    TrashOutcome trashIntoMacOSFolders(const QString& path, bool showAlerts);
+    TrashOutcome trashIntoFreedesktopFolders(const QString& path, bool showAlerts);
+    TrashOutcome deleteAfterAsking(const QString& path, const QString& name, const QString& top, bool showAlerts);
+    void reportMoveFailure(int error);
     QString homePath() const;
     uid_t userId() const;
     QDateTime now() const;

@@ -71,7 +71,8 @@ TEST_F(ExpansionTest, AFailedExtractionIsReportedWithTheArchiversErrorLines)
     ASSERT_EQ(seam.alerts.size(), 1);
     EXPECT_EQ(seam.alerts[0].messageText, QStringLiteral("Cannot Expand Archive."));
     EXPECT_EQ(seam.alerts[0].informativeText,
-        QStringLiteral("Data Error: run/a\nCRC Failed: run/b\nline 0\nline 1\nline 2"));
+        QStringLiteral("Data Error: run/a\nCRC Failed: run/b\nline 0\nline 1\nline 2\nWhat was expanded at \"%1\" is incomplete.")
+            .arg(work() + QStringLiteral("/run")));
     EXPECT_EQ(seam.alerts[0].buttons, QStringList {QStringLiteral("OK")});
     EXPECT_EQ(seam.alerts[0].style, AlertStyle::Warning);
     // The completion steps still run.
@@ -88,7 +89,8 @@ TEST_F(ExpansionTest, AFailureWithoutErrorLinesGivesTheStatus)
     delegate->applicationOpenFile(archive);
     ASSERT_TRUE(waitForCompletion());
     ASSERT_EQ(seam.alerts.size(), 1);
-    EXPECT_EQ(seam.alerts[0].informativeText, QStringLiteral("The archiver exited with status 7."));
+    EXPECT_TRUE(seam.alerts[0].informativeText.startsWith(QStringLiteral("The archiver exited with status 7.\n")))
+        << qPrintable(seam.alerts[0].informativeText);
 }
 
 TEST_F(ExpansionTest, AnEmptyListingRunsWithMaximumZero)

@@ -1,8 +1,10 @@
 // One request at a time: an archive that arrives inside another request's prompts, run or end
 // meets the busy alert and changes nothing; only a request waiting for its password gives way.
+#include "progress/ExtractingProgressWindow.h"
 #include "support/ExpansionFixture.h"
 
 #include <QDialog>
+#include <QMainWindow>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -95,6 +97,37 @@ INSTANTIATE_TEST_SUITE_P(Moments, ArrivalTest,
         ArrivalCase {"DuringTheRun", Moment::Run, false},
         ArrivalCase {"WhileThePasswordWaits", Moment::PasswordWait, true}),
     [](const testing::TestParamInfo<ArrivalCase>& info) { return std::string(info.param.name); });
+
+// An archiver that cannot be started for the extraction while a window stays on screen: the
+// request ends there, and the next archive is taken and expanded as usual.
+TEST_F(ExpansionTest, AFailedStartEndsTheRequestAndTheNextArchiveIsTaken)
+{
+    // The first listing works, then takes the archiver's own execute permission away.
+    useFakeTool(R"(n=$(basename "$2" .zip)
+case "$1" in
+l) printf 'Path = %s\n\nPath = %s\nPath = %s/x.txt\n' "$2" "$n" "$n"; [ "$n" = a ] && chmod 644 "$0" ;;
+x) mkdir -p "${3#-o}/$n"; echo "$n" > "${3#-o}/$n/x.txt" ;;
+esac
+)");
+    const QString tool = QString::fromLocal8Bit(qgetenv("QUENDLE_RESOURCE_PATH")) + QStringLiteral("/.utility/7z");
+    writeFile(work() + QStringLiteral("/a.zip"), "a");
+    writeFile(work() + QStringLiteral("/b.zip"), "b");
+    delegate->mMainWindow()->show();
+
+    EXPECT_TRUE(delegate->applicationOpenFile(work() + QStringLiteral("/a.zip")));
+    ASSERT_FALSE(seam.alerts.isEmpty());
+    EXPECT_EQ(seam.alerts.last().messageText, QStringLiteral("Cannot Start the Archiver."));
+    EXPECT_EQ(seam.terminateCount, 0);
+    EXPECT_FALSE(delegate->extractProgressWindow()->window()->isVisible());
+
+    QFile::setPermissions(tool, QFile::permissions(tool) | QFileDevice::ExeOwner);
+    EXPECT_TRUE(delegate->applicationOpenFile(work() + QStringLiteral("/b.zip")));
+    ASSERT_TRUE(waitForCompletion());
+    EXPECT_EQ(readFile(work() + QStringLiteral("/b/x.txt")).trimmed(), QByteArray("b"));
+    for (const Alert& alert : seam.alerts)
+        EXPECT_NE(alert.messageText, kBusy);
+    EXPECT_EQ(seam.terminateCount, 1);
+}
 
 TEST_F(ExpansionTest, EscapeInThePasswordWindowEndsLikeItsCloseButton)
 {

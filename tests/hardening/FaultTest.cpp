@@ -27,6 +27,7 @@ constexpr int kExpansionFailed = 2;
 const QString kCannotStart = QStringLiteral("Cannot Start the Archiver.");
 const QString kCannotTrash = QStringLiteral("Cannot Trash Source Files.");
 const QString kAlreadyExists = QStringLiteral("already exists.");
+const QString kNotMoved = QStringLiteral("could not be moved to the Trash.");
 
 // What a run may change without anyone losing anything: quendle's runtime folder (its
 // single-instance socket) and its cache.
@@ -267,7 +268,8 @@ TEST(Faults, ExistingItemInAFolderThatIsNotWritableIsKeptWhenReplacingFails)
     const Locked lock(*account, locked);
     const Snapshot before = snapshot(box.root(), kVolatile);
 
-    // The replace prompt is answered OK; the failure alert has only OK.
+    // The replace prompt is answered OK; the item cannot go to the Trash, so nothing is
+    // extracted over it and the request fails.
     RunOptions options;
     options.as = account;
     options.typedAnswers = {QStringLiteral("1"), QStringLiteral("1")};
@@ -276,8 +278,11 @@ TEST(Faults, ExistingItemInAFolderThatIsNotWritableIsKeptWhenReplacingFails)
 
     ASSERT_TRUE(run.finished) << show(run);
     EXPECT_FALSE(run.crashed) << show(run);
+    EXPECT_EQ(run.exitCode, kExpansionFailed) << show(run);
     EXPECT_TRUE(run.err.contains(kAlreadyExists)) << show(run);
-    EXPECT_TRUE(run.err.contains(kCannotExpand)) << show(run);
+    EXPECT_TRUE(run.err.contains(kNotMoved)) << show(run);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("You are not allowed to move items out of the folder"))) << show(run);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("nothing of yours was changed"))) << show(run);
     EXPECT_EQ(readFile(locked + QStringLiteral("/a/file.txt")), QByteArray("the user's own"));
     EXPECT_EQ(differences(before, snapshot(box.root(), kVolatile)), QStringList());
 }
@@ -303,15 +308,18 @@ TEST(Faults, ItemSentToTheTrashStaysThereWhenTheExtractionCannotWrite)
 
     RunOptions options;
     options.as = account;
-    // OK for "a", OK for "b", OK when "b" cannot be moved (being locked), OK for the failure.
-    options.typedAnswers = {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")};
+    // OK for "a", OK for "b"; "b" cannot be moved (being locked), so nothing is extracted and
+    // the alert says where "a" went.
+    options.typedAnswers = {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")};
     const QuendleRun run = runQuendle(box, {archive}, options);
     record(run);
 
     ASSERT_TRUE(run.finished) << show(run);
     EXPECT_FALSE(run.crashed) << show(run);
+    EXPECT_EQ(run.exitCode, kExpansionFailed) << show(run);
     EXPECT_TRUE(run.err.contains(kAlreadyExists)) << show(run);
-    EXPECT_TRUE(run.err.contains(kCannotExpand)) << show(run);
+    EXPECT_TRUE(run.err.contains(kNotMoved)) << show(run);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("/sub/a\" is in the Trash"))) << show(run);
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/a")));
     EXPECT_EQ(readFile(box.homeTrash() + QStringLiteral("/files/a/precious.txt")), QByteArray("precious"));
     EXPECT_TRUE(readFile(box.homeTrash() + QStringLiteral("/info/a.trashinfo")).contains("Path=" + QFile::encodeName(folder) + "/a\n"));

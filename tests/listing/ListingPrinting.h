@@ -17,6 +17,7 @@ inline void PrintTo(const ArchiveListing& listing, std::ostream* out)
          << (listing.isEncrypted ? ", encrypted" : "") << (listing.isWrongPassword ? ", wrong password" : "")
          << (listing.sharesTopLevel ? "" : ", several top-level names")
          << (listing.topLevelNamesArchive ? ", an entry named like the archive" : "")
+         << ", " << listing.archiveLevels << " archive levels" << (listing.holdsNoEntries ? ", no entries" : "")
          << '}';
 }
 

@@ -34,6 +34,15 @@ ArchiveListing loose(ArchiveListing listing)
     return listing;
 }
 
+// What the header shows of the archive: how many archive levels 7-Zip opened, and whether the
+// entry list after them is empty.
+ArchiveListing opened(ArchiveListing listing, std::uint32_t levels, bool noEntries = false)
+{
+    listing.archiveLevels = levels;
+    listing.holdsNoEntries = noEntries;
+    return listing;
+}
+
 struct TextCase {
     const char* name;
     QByteArray text;
@@ -46,7 +55,15 @@ const QByteArray kHead = "\n7-Zip (z) 26.02 (x64)\n\nListing archive: a.7z\n\n--
 const TextCase kTexts[] = {
     {"Empty", "", facts(1, 0, std::nullopt), -1},
     {"NoSeparator", kHead + "Errors: 1\n", facts(1, 0, std::nullopt), -1},
-    {"ArchiveRecordOnly", kHead + "Path = a.7z\nType = 7z\n", facts(2, 0, std::nullopt), 0},
+    {"ArchiveRecordOnly", kHead + "Path = a.7z\nType = 7z\n", opened(facts(2, 0, std::nullopt), 1), 0},
+    {"EmptyArchive", kHead + "Path = e.zip\nType = zip\nPhysical Size = 22\n\n----------\n \n",
+        opened(facts(2, 0, std::nullopt), 1, true), 0},
+    {"NoEntriesButErrors", kHead + "Path = t.zip\nType = zip\nERRORS:\nUnexpected end of archive\n\n----------\n",
+        opened(facts(2, 0, std::nullopt), 1), 0},
+    {"StreamWithoutAPath", kHead + "Path = a.txt.xz\nType = xz\n\n----------\nSize = 6\n", opened(facts(2, 0, std::nullopt), 1), 0},
+    {"SplitSetOpensTheArchiveInside",
+        kHead + "Path = s.7z.001\nType = Split\nPath = s.7z\n\nPath = s.7z\nType = 7z\n\n----------\nPath = top\nType = x\n",
+        opened(loose(facts(5, 3, u"s.7z"_qs)), 2), 3},
     {"FolderThenFile", kHead + "Path = a.7z\n\n----------\nPath = top/file.txt\nSize = 1\n", facts(3, 1, u"top"_qs), 1},
     {"FileAtTheRoot", kHead + "Path = a.7z\n\n----------\nPath = readme.txt\nSize = 1\n\nPath = b\n",
         loose(facts(4, 2, u"readme.txt"_qs)), 2},
@@ -147,11 +164,11 @@ struct TranscriptCase {
 };
 
 const TranscriptCase kTranscripts[] = {
-    {"7zz-26.02-plain-7z.txt", facts(10, 8, u"top"_qs)},
-    {"7zz-26.02-plain-zip.txt", facts(10, 8, u"top"_qs)},
-    {"7zz-26.02-root-files-7z.txt", loose(facts(4, 2, u"readme.txt"_qs))},
-    {"7zz-26.02-encrypted-entries-zip.txt", facts(10, 8, u"top"_qs, true)},
-    {"7zz-26.02-encrypted-headers-right-password.txt", facts(10, 8, u"top"_qs, true)},
+    {"7zz-26.02-plain-7z.txt", opened(facts(10, 8, u"top"_qs), 1)},
+    {"7zz-26.02-plain-zip.txt", opened(facts(10, 8, u"top"_qs), 1)},
+    {"7zz-26.02-root-files-7z.txt", opened(loose(facts(4, 2, u"readme.txt"_qs)), 1)},
+    {"7zz-26.02-encrypted-entries-zip.txt", opened(facts(10, 8, u"top"_qs, true), 1)},
+    {"7zz-26.02-encrypted-headers-right-password.txt", opened(facts(10, 8, u"top"_qs, true), 1)},
     // 7-Zip on its own shows no sign at all here: the reason for the adapter.
     {"7zz-26.02-encrypted-headers-no-password.txt", facts(1, 0, std::nullopt)},
     {"adapter-encrypted-headers-no-password.txt", facts(1, 0, std::nullopt, true, true)},

@@ -241,10 +241,11 @@ protected:
 
 TEST_F(ListingRunWithSevenZip, OpeningListings)
 {
+    // One archive level: the names listed are the names written.
     for (const QString& archive : {archives().plain7z, archives().plainZip, archives().oddlyNamed7z})
-        EXPECT_EQ(list(archive), (ArchiveListing {std::uint64_t(entries() + 2), entries(), u"top"_qs, false, false}))
+        EXPECT_EQ(list(archive), (ArchiveListing {std::uint64_t(entries() + 2), entries(), u"top"_qs, false, false, true, false, false, 1}))
             << qPrintable(archive);
-    EXPECT_EQ(list(archives().entriesZip), (ArchiveListing {std::uint64_t(entries() + 2), entries(), u"top"_qs, true, false}));
+    EXPECT_EQ(list(archives().entriesZip), (ArchiveListing {std::uint64_t(entries() + 2), entries(), u"top"_qs, true, false, true, false, false, 1}));
 
     const ArchiveListing headers = list(archives().headers7z);
     EXPECT_TRUE(headers.isEncrypted);

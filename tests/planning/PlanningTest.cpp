@@ -91,6 +91,7 @@ struct ShapeCase {
     const char* topLevelName;
     bool shares;
     bool namesArchive;
+    bool namesAsListed;
     std::optional<const char*> customFolder;
     const char* whatToShow; // also the destination when the contents get a folder of their own
     const char* destination;
@@ -107,7 +108,7 @@ TEST_P(Shapes, NeitherSpillNorOverwriteTheArchiveAndTestWhatTheyReplace)
         custom = QString::fromUtf8(*c.customFolder);
     const QStringList taken {QStringLiteral("/d/data 2")};
     const DestinationPlan plan = planDestination(QString::fromUtf8(c.archive),
-        ListingShape {QString::fromUtf8(c.topLevelName), c.shares, c.namesArchive}, custom,
+        ListingShape {QString::fromUtf8(c.topLevelName), c.shares, c.namesArchive, c.namesAsListed}, custom,
         [&](const QString& path) { return taken.contains(path); });
     EXPECT_EQ(plan.whatToShow, QString::fromUtf8(c.whatToShow));
     EXPECT_EQ(plan.destination, QString::fromUtf8(c.destination));
@@ -117,19 +118,29 @@ TEST_P(Shapes, NeitherSpillNorOverwriteTheArchiveAndTestWhatTheyReplace)
 
 INSTANTIATE_TEST_SUITE_P(ListingShapes, Shapes,
     testing::Values(
-        ShapeCase {"OneItemNamedOtherwise", "/d/b.zip", "a", true, false, std::nullopt, "/d/a", "/d", {"/d/b", "/d/a"}},
-        ShapeCase {"LooseEntries", "/d/bomb.zip", "loose1.txt", false, false, std::nullopt, "/d/bomb", "/d/bomb", {"/d/bomb"}},
-        ShapeCase {"LooseEntriesInTheCustomFolder", "/d/bomb.zip", "loose1.txt", false, false, "/out", "/out/bomb",
+        ShapeCase {"OneItemNamedOtherwise", "/d/b.zip", "a", true, false, true, std::nullopt, "/d/a", "/d", {"/d/b", "/d/a"}},
+        ShapeCase {"LooseEntries", "/d/bomb.zip", "loose1.txt", false, false, true, std::nullopt, "/d/bomb", "/d/bomb", {"/d/bomb"}},
+        ShapeCase {"LooseEntriesInTheCustomFolder", "/d/bomb.zip", "loose1.txt", false, false, true, "/out", "/out/bomb",
             "/out/bomb", {"/out/bomb"}},
-        ShapeCase {"LooseEntriesOfAnArchiveWithoutExtension", "/d/data", "x", false, false, std::nullopt, "/d/data 3",
+        ShapeCase {"LooseEntriesOfAnArchiveWithoutExtension", "/d/data", "x", false, false, true, std::nullopt, "/d/data 3",
             "/d/data 3", {"/d/data 3"}},
-        ShapeCase {"EntryNamedLikeTheArchive", "/d/a.zip", "a.zip", true, true, std::nullopt, "/d/a", "/d/a", {"/d/a"}},
-        ShapeCase {"EntryNamedLikeTheArchiveWithoutExtension", "/d/x/data", "data", true, true, std::nullopt,
+        ShapeCase {"EntryNamedLikeTheArchive", "/d/a.zip", "a.zip", true, true, true, std::nullopt, "/d/a", "/d/a", {"/d/a"}},
+        ShapeCase {"EntryNamedLikeTheArchiveWithoutExtension", "/d/x/data", "data", true, true, true, std::nullopt,
             "/d/x/data 2", "/d/x/data 2", {"/d/x/data 2"}},
-        ShapeCase {"EntryNamedLikeTheArchiveInAnotherFolder", "/d/a.zip", "a.zip", true, true, "/out", "/out/a.zip",
+        ShapeCase {"EntryNamedLikeTheArchiveInAnotherFolder", "/d/a.zip", "a.zip", true, true, true, "/out", "/out/a.zip",
             "/out", {"/out/a.zip"}},
-        ShapeCase {"EntryNamedLikeTheArchiveInTheCustomFolderThatHoldsIt", "/d/a.zip", "a.zip", true, true, "/d",
-            "/d/a", "/d/a", {"/d/a"}}),
+        ShapeCase {"EntryNamedLikeTheArchiveInTheCustomFolderThatHoldsIt", "/d/a.zip", "a.zip", true, true, true, "/d",
+            "/d/a", "/d/a", {"/d/a"}},
+        // Names 7-Zip writes otherwise than it lists: a folder of their own, named without the
+        // part number of a split set.
+        ShapeCase {"PackageOpenedInside", "/d/x.deb", "data.tar.xz", true, false, false, std::nullopt, "/d/x", "/d/x", {"/d/x"}},
+        ShapeCase {"SplitSet", "/d/s.7z.001", "s.7z", false, false, false, std::nullopt, "/d/s", "/d/s", {"/d/s"}},
+        // The custom folder above the archive's own folder, named like the item: never that
+        // folder, but the first free name beside it.
+        ShapeCase {"ItemThatHoldsTheArchive", "/dl/photos/photos.zip", "photos", true, false, true, "/dl",
+            "/dl/photos 2", "/dl/photos 2", {"/dl/photos 2"}},
+        ShapeCase {"LooseEntriesNamedLikeTheArchivesFolder", "/dl/photos/photos.zip", "x", false, false, true, "/dl",
+            "/dl/photos 2", "/dl/photos 2", {"/dl/photos 2"}}),
     [](const testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -31,7 +31,18 @@ protected:
 
         // A stand-in for the archiver: one entry in its listing; extracting waits until the
         // test lets it go (or gives up after a minute), then writes that entry.
+        mListingStarted = root + QStringLiteral("/listing-started");
+        mListingRelease = root + QStringLiteral("/listing-release");
+        mHoldListing = root + QStringLiteral("/hold-listing");
+        mInvocations = root + QStringLiteral("/invocations");
         const QByteArray script = "#!/bin/sh\n"
+            "echo \"$1 $2\" >> '" + QFile::encodeName(mInvocations) + "'\n"
+            // Held: the listing waits (as a slow disk or a huge archive would make it) until
+            // the test lets it go.
+            "if [ \"$1\" = l ] && [ -e '" + QFile::encodeName(mHoldListing) + "' ]; then\n"
+            "   : > '" + QFile::encodeName(mListingStarted) + "'\n"
+            "   n=0; while [ ! -e '" + QFile::encodeName(mListingRelease) + "' ] && [ $n -lt 600 ]; do sleep 0.1; n=$((n+1)); done\n"
+            "fi\n"
             "case \"$1\" in\n"
             "l) printf '%s\\n' '' \"Listing archive: $2\" '' '--' \"Path = $2\" 'Type = zip' '' '----------'"
             " 'Path = hello.txt' 'Folder = -' 'Size = 6' 'Encrypted = -' '' ;;\n"
@@ -54,9 +65,11 @@ protected:
     void TearDown() override
     {
         // Whatever happened, the stand-in stops waiting and nothing is left running.
-        QFile release(mRelease);
-        if (!mRelease.isEmpty())
-            release.open(QIODevice::WriteOnly);
+        for (const QString& path : {mRelease, mListingRelease}) {
+            QFile release(path);
+            if (!path.isEmpty())
+                release.open(QIODevice::WriteOnly);
+        }
         for (QProcess* process : {&mFirst, &mSecond}) {
             if (process->state() != QProcess::NotRunning && !process->waitForFinished(30000)) {
                 process->kill();
@@ -77,6 +90,10 @@ protected:
     Sandbox mBox;
     QString mStarted;
     QString mRelease;
+    QString mListingStarted;
+    QString mListingRelease;
+    QString mHoldListing;
+    QString mInvocations;
     QProcessEnvironment mEnvironment;
     QProcess mFirst;
     QProcess mSecond;
@@ -147,6 +164,35 @@ TEST_F(SecondLaunchTest, ALaunchWithItsOwnFolderExpandsItsArchiveItself)
     EXPECT_EQ(mFirst.exitCode(), 0);
     EXPECT_FALSE(QString::fromUtf8(mFirst.readAllStandardError()).contains(kBusyText));
     EXPECT_TRUE(QFileInfo::exists(mBox.work() + QStringLiteral("/hello.txt")));
+}
+
+// The first instance is held in its listing (its event loop blocked) for longer than a launch
+// used to wait: the second launch still waits for it and never expands its archive itself.
+TEST_F(SecondLaunchTest, ASecondLaunchWaitsForABusyFirstInsteadOfExpandingBesideIt)
+{
+    ASSERT_TRUE(writeFile(mHoldListing, ""));
+    start(mFirst, {mBox.work() + QStringLiteral("/a.zip")});
+    ASSERT_TRUE(spinUntil([&] { return QFileInfo::exists(mListingStarted) || mFirst.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(QFileInfo::exists(mListingStarted)) << mFirst.readAllStandardError().toStdString();
+    QFile::remove(mHoldListing);
+
+    start(mSecond, {mBox.work() + QStringLiteral("/b.zip")});
+    // Longer than the ten seconds after which a launch once gave up and went on by itself.
+    EXPECT_FALSE(mSecond.waitForFinished(11000));
+    EXPECT_FALSE(readFile(mInvocations).contains("b.zip"));
+
+    QFile(mListingRelease).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(mSecond.waitForFinished(60000));
+    EXPECT_EQ(mSecond.exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(mSecond.readAllStandardError()).contains(QStringLiteral("waiting for the running Quendle")));
+
+    QFile(mRelease).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(mFirst.waitForFinished(60000));
+    EXPECT_EQ(mFirst.exitCode(), 0);
+    // The second archive reached the first instance (which was busy with its own) and was
+    // never listed nor extracted by a Quendle of its own.
+    EXPECT_TRUE(QString::fromUtf8(mFirst.readAllStandardError()).contains(kBusyText));
+    EXPECT_FALSE(readFile(mInvocations).contains("b.zip"));
 }
 
 } // namespace
