@@ -52,16 +52,26 @@ constexpr int kMissingFileStatus = 2;
 // How often a launch tries to become the instance or to reach the one that is.
 constexpr int kListenAttempts = 40;
 
-// The archives named on the command line, made absolute (a running instance that takes them
-// over has another working folder). --help, --version, an unknown option or an archive that
-// is not there end the process here, before any window.
-QStringList archivesFromCommandLine()
+// What the command line asks for: the archive, made absolute (a running instance that takes it
+// over has another working folder), and the folder given with --into (empty: none).
+struct CommandLine {
+    QStringList files;
+    QString into;
+};
+
+// --help, --version, an unknown option, an archive that is not there or an --into without a
+// folder or an archive end the process here, before any window.
+CommandLine commandLine()
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QCoreApplication::translate("main", "Expands an archive beside it (or in the folder chosen in its window)."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption into(QStringLiteral("into"),
+        QCoreApplication::translate("main", "Expand into <folder> this time, whatever the preferences say (they stay as they are)."),
+        QCoreApplication::translate("main", "folder"));
+    parser.addOption(into);
     parser.addPositionalArgument(QCoreApplication::translate("main", "archive"),
         QCoreApplication::translate("main", "The archive to expand; of several, the first is taken."),
         QCoreApplication::translate("main", "[archive...]"));
@@ -78,8 +88,21 @@ QStringList archivesFromCommandLine()
 
     // One archive per launch: the first is the one expanded, so only it must be there.
     const QStringList arguments = parser.positionalArguments();
+    CommandLine given;
+    if (parser.isSet(into)) {
+        if (arguments.isEmpty()) {
+            err << "quendle: --into needs an archive to expand\nTry 'quendle --help' for more information.\n" << Qt::flush;
+            std::exit(kUsageStatus);
+        }
+        const QFileInfo folder(parser.value(into));
+        if (parser.value(into).isEmpty() || !folder.isDir()) {
+            err << "quendle: cannot expand into \"" << parser.value(into) << "\": no such folder\n" << Qt::flush;
+            std::exit(kMissingFileStatus);
+        }
+        given.into = folder.absoluteFilePath();
+    }
     if (arguments.isEmpty())
-        return {};
+        return given;
     const QString& first = arguments.first();
     const QFileInfo info(first);
     if (first.isEmpty() || !info.exists()) {
@@ -90,7 +113,8 @@ QStringList archivesFromCommandLine()
     if (arguments.size() > 1)
         err << "quendle: " << QCoreApplication::translate("main", "one archive at a time: only \"%1\" is expanded").arg(first)
             << '\n' << Qt::flush;
-    return {info.absoluteFilePath()};
+    given.files = {info.absoluteFilePath()};
+    return given;
 }
 
 } // namespace
@@ -111,7 +135,8 @@ int main(int argc, char** argv)
 
     // Before anything is said: --help and the first alert already speak the user's language.
     const quendle::Translations translations;
-    const QStringList files = archivesFromCommandLine();
+    const CommandLine given = commandLine();
+    const QStringList& files = given.files;
     // Task bars and window switchers show the installed icon, or the ones beside the program:
     // the hand-drawn small sizes, the scalable one for the rest.
     QIcon besideTheProgram(quendle::resourcePath() + QStringLiteral("/quendle.svg"));
@@ -122,8 +147,11 @@ int main(int argc, char** argv)
     // A Quendle of this user already runs: it takes the files (or, given none, comes forward)
     // and this launch is done. Two launches at the same moment both find nobody; the one that
     // loses the socket's name to the other hands over to it instead of expanding beside it.
+    // An archive with a folder of its own stays here (the running one would expand it as its
+    // preferences say): this launch expands it itself, and takes later launches' files when
+    // nobody else does.
     quendle::SingleInstance instance;
-    for (int attempt = 0;; ++attempt) {
+    for (int attempt = 0; given.into.isEmpty(); ++attempt) {
         if (quendle::SingleInstance::handOver(files))
             return 0;
         // No private place for the socket at all: this launch runs on its own, as it must.
@@ -131,8 +159,14 @@ int main(int argc, char** argv)
             break;
         QThread::msleep(50);
     }
+    if (!given.into.isEmpty())
+        instance.listen();
 
     quendle::UserDefaults defaults;
+    if (!given.into.isEmpty()) {
+        defaults.setForThisLaunch(QStringLiteral("1"), quendle::keys::IsUsedCustomFolder);
+        defaults.setForThisLaunch(given.into, quendle::keys::CustomFolder);
+    }
     quendle::QuendleAppDelegate::initialize(defaults);
     quendle::DesktopSeam seam;
     quendle::QuendleAppDelegate delegate(seam, defaults);

@@ -32,6 +32,9 @@ is already there and asks for the password of an encrypted archive, while\n\
 a small window counts the items appearing on disk. It can then show the\n\
 expanded item in the file manager and move it to the Trash.\n\
 .\n\
+Dolphin, Nemo and (with python3-nautilus) Nautilus offer Expand with\n\
+Quendle for archives, and Thunar's archive plugin can use Quendle.\n\
+.\n\
 It reads zip, 7z, tar (also compressed with gzip, bzip2, xz, zstd or\n\
 compress), xar and the other formats of 7-Zip, and RAR and StuffIt\n\
 through unar.")
@@ -49,8 +52,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.quendle.org/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "7zip, libqt6svg6")
 # RAR and StuffIt go through lsar and unar; Qt's translations put its own dialogs in the user's
-# language; the platform themes make Qt look like the desktop.
+# language; the platform themes make Qt look like the desktop; python3-nautilus loads the
+# "Expand with Quendle" entry into Nautilus.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "unar, qt6-translations-l10n")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-gtk-platformtheme, qt6-xdgdesktopportal-platformtheme")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-gtk-platformtheme, qt6-xdgdesktopportal-platformtheme, python3-nautilus")
 
 include(CPack)

@@ -86,8 +86,16 @@ void UserDefaults::registerDefaults(const QList<QPair<QString, QString>>& defaul
         mRegistered.insert(key, value);
 }
 
+void UserDefaults::setForThisLaunch(const QString& value, const QString& key)
+{
+    mForThisLaunch.insert(key, value);
+}
+
 std::optional<QString> UserDefaults::stringForKey(const QString& key) const
 {
+    const auto forThisLaunch = mForThisLaunch.constFind(key);
+    if (forThisLaunch != mForThisLaunch.constEnd())
+        return *forThisLaunch;
     if (!mIgnoreStored) {
         const QVariant stored = mSettings->value(key);
         // The INI reader splits an unquoted value at commas (a hand-edited path "/a,b");

@@ -38,7 +38,11 @@ public:
     UserDefaults& operator=(const UserDefaults&) = delete;
 
     void registerDefaults(const QList<QPair<QString, QString>>& defaults);
-    // The stored string, else the registered default, else nothing.
+    // A value that holds for this launch only and comes before the stored one (quendle
+    // --into); it is kept in memory and never written.
+    void setForThisLaunch(const QString& value, const QString& key);
+    // The value for this launch, else the stored string, else the registered default, else
+    // nothing.
     std::optional<QString> stringForKey(const QString& key) const;
     void setObject(const QString& value, const QString& key);
     // Writes the store to disk at once; false when the file could not be written.
@@ -48,6 +52,7 @@ public:
 private:
     std::unique_ptr<QSettings> mSettings;
     QHash<QString, QString> mRegistered;
+    QHash<QString, QString> mForThisLaunch;
     // The file could not be read or parsed: it counts as empty until the first write replaces it.
     bool mIgnoreStored = false;
 };

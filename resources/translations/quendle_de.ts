@@ -167,6 +167,14 @@
         <source>one archive at a time: only &quot;%1&quot; is expanded</source>
         <translation>immer nur ein Archiv: nur „%1“ wird entpackt</translation>
     </message>
+    <message>
+        <source>Expand into &lt;folder&gt; this time, whatever the preferences say (they stay as they are).</source>
+        <translation>Dieses Mal in &lt;Ordner&gt; entpacken, unabhängig von den Einstellungen (sie bleiben, wie sie sind).</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>Ordner</translation>
+    </message>
 </context>
 <context>
     <name>quendle::Buttons</name>

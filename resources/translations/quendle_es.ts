@@ -167,6 +167,14 @@
         <source>one archive at a time: only &quot;%1&quot; is expanded</source>
         <translation>un archivo cada vez: solo se descomprime «%1»</translation>
     </message>
+    <message>
+        <source>Expand into &lt;folder&gt; this time, whatever the preferences say (they stay as they are).</source>
+        <translation>Descomprimir esta vez en &lt;carpeta&gt;, digan lo que digan las preferencias (no se modifican).</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>carpeta</translation>
+    </message>
 </context>
 <context>
     <name>quendle::Buttons</name>

@@ -167,6 +167,14 @@
         <source>one archive at a time: only &quot;%1&quot; is expanded</source>
         <translation>une archive à la fois : seule «&#xa0;%1&#xa0;» est décompressée</translation>
     </message>
+    <message>
+        <source>Expand into &lt;folder&gt; this time, whatever the preferences say (they stay as they are).</source>
+        <translation>Décompresser cette fois dans &lt;dossier&gt;, quelles que soient les préférences (elles restent inchangées).</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>dossier</translation>
+    </message>
 </context>
 <context>
     <name>quendle::Buttons</name>

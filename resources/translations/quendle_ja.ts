@@ -167,6 +167,14 @@
         <source>one archive at a time: only &quot;%1&quot; is expanded</source>
         <translation>一度に展開するアーカイブは一つです：「%1」だけを展開します</translation>
     </message>
+    <message>
+        <source>Expand into &lt;folder&gt; this time, whatever the preferences say (they stay as they are).</source>
+        <translation>今回は設定に関係なく &lt;フォルダ&gt; に展開します（設定は変わりません）。</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>フォルダ</translation>
+    </message>
 </context>
 <context>
     <name>quendle::Buttons</name>

@@ -167,6 +167,14 @@
         <source>one archive at a time: only &quot;%1&quot; is expanded</source>
         <translation>um arquivo por vez: apenas “%1” será extraído</translation>
     </message>
+    <message>
+        <source>Expand into &lt;folder&gt; this time, whatever the preferences say (they stay as they are).</source>
+        <translation>Extrair desta vez em &lt;pasta&gt;, independentemente das preferências (elas não mudam).</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>pasta</translation>
+    </message>
 </context>
 <context>
     <name>quendle::Buttons</name>

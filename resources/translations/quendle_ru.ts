@@ -167,6 +167,14 @@
         <source>one archive at a time: only &quot;%1&quot; is expanded</source>
         <translation>по одному архиву за раз: распаковывается только «%1»</translation>
     </message>
+    <message>
+        <source>Expand into &lt;folder&gt; this time, whatever the preferences say (they stay as they are).</source>
+        <translation>На этот раз распаковать в &lt;папка&gt;, что бы ни говорили настройки (они не меняются).</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>папка</translation>
+    </message>
 </context>
 <context>
     <name>quendle::Buttons</name>

@@ -167,6 +167,14 @@
         <source>one archive at a time: only &quot;%1&quot; is expanded</source>
         <translation>一次只解压一个归档：只解压“%1”</translation>
     </message>
+    <message>
+        <source>Expand into &lt;folder&gt; this time, whatever the preferences say (they stay as they are).</source>
+        <translation>本次解压到 &lt;文件夹&gt;，不论偏好设置如何（偏好设置保持不变）。</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>文件夹</translation>
+    </message>
 </context>
 <context>
     <name>quendle::Buttons</name>

@@ -1,6 +1,7 @@
 // The command line as a user types it: options, archive paths, and what the terminal shows.
 #include "e2e/PrivateSessionBus.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -50,7 +51,11 @@ INSTANTIATE_TEST_SUITE_P(Options, CommandLine,
         CommandLineCase {"MissingArchive", {QStringLiteral("gone.zip")}, 2, {},
             QStringLiteral("quendle: cannot open \"gone.zip\": no such file or folder")},
         CommandLineCase {"MissingAfterDoubleDash", {QStringLiteral("--"), QStringLiteral("--help")}, 2, {},
-            QStringLiteral("\"--help\"")}),
+            QStringLiteral("\"--help\"")},
+        CommandLineCase {"IntoMissingFolder", {QStringLiteral("--into"), QStringLiteral("nowhere"), QStringLiteral("gone.zip")}, 2,
+            {}, QStringLiteral("quendle: cannot expand into \"nowhere\": no such folder")},
+        CommandLineCase {"IntoWithoutArchive", {QStringLiteral("--into"), QStringLiteral(".")}, 64, {},
+            QStringLiteral("quendle: --into needs an archive to expand")}),
     [](const testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.name); });
 
 // An archive named like an option, after "--", in a session without a runtime folder: it is
@@ -98,12 +103,12 @@ TEST(CommandLineHelp, ListsTheOptionsOfTheManualPage)
     const QString text = QString::fromUtf8(page.readAll());
     const QString options = text.section(QStringLiteral(".SH OPTIONS"), 1).section(QStringLiteral("\n.SH "), 0, 0);
     QStringList documented;
-    static const QRegularExpression tagged(QStringLiteral("^\\.TP\\n\\.BR? ([^\\n]+)"), QRegularExpression::MultilineOption);
+    static const QRegularExpression tagged(QStringLiteral("^\\.TP\\n\\.B[RI]? ([^\\n]+)"), QRegularExpression::MultilineOption);
     for (const QRegularExpressionMatch& m : tagged.globalMatch(options)) {
         QString names = m.captured(1);
         names.remove(u'"').remove(u',').replace(QStringLiteral("\\-"), QStringLiteral("-"));
         for (const QString& name : names.split(u' ', Qt::SkipEmptyParts)) {
-            if (name != QStringLiteral("--"))
+            if (name.startsWith(u'-') && name != QStringLiteral("--"))
                 documented.append(name);
         }
     }
@@ -111,6 +116,29 @@ TEST(CommandLineHelp, ListsTheOptionsOfTheManualPage)
     documented.sort();
     EXPECT_FALSE(helped.isEmpty()) << qPrintable(run.out);
     EXPECT_EQ(helped, documented);
+}
+
+// --into sends this launch's archive into the folder although the preferences say beside the
+// archive, and leaves the preferences file as it was.
+TEST(CommandLineArchive, IntoExpandsThereAndStoresNothing)
+{
+    Sandbox box;
+    ASSERT_TRUE(box.isValid());
+    box.writePreferencesBeside();
+    const QByteArray preferences = readFile(box.settingsFile());
+    QString log;
+    ASSERT_TRUE(makeArchive(box.work() + QStringLiteral("/album.zip"), {{QStringLiteral("album/one.txt"), "one\n"}}, {}, &log))
+        << qPrintable(log);
+    ASSERT_TRUE(QDir().mkpath(box.root() + QStringLiteral("/elsewhere")));
+
+    // A relative folder is taken from the working folder.
+    const QuendleRun run = runQuendle(box, {QStringLiteral("--into"), QStringLiteral("../elsewhere"), QStringLiteral("album.zip")},
+        {.display = Display::None, .timeoutMs = 60000});
+    ASSERT_TRUE(run.finished && !run.crashed) << qPrintable(run.describe());
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.describe());
+    EXPECT_EQ(readFile(box.root() + QStringLiteral("/elsewhere/album/one.txt")), "one\n") << qPrintable(run.describe());
+    EXPECT_FALSE(QFileInfo::exists(box.work() + QStringLiteral("/album")));
+    EXPECT_EQ(readFile(box.settingsFile()), preferences);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // (which meets it with the busy alert) and ends at once with status 0.
 #include "support/Sandbox.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -141,6 +142,28 @@ TEST_F(SecondLaunchTest, ALaunchWithoutFilesOnlyBringsTheRunningInstanceForward)
     ASSERT_TRUE(mFirst.waitForFinished(60000));
     EXPECT_EQ(mFirst.exitCode(), 0);
     EXPECT_FALSE(QString::fromUtf8(mFirst.readAllStandardError()).contains(kBusyText));
+}
+
+// A launch given --into keeps its archive (the running instance would expand it where its own
+// preferences say) and expands it there itself, beside the running one.
+TEST_F(SecondLaunchTest, ALaunchWithItsOwnFolderExpandsItsArchiveItself)
+{
+    start(mFirst, {mBox.work() + QStringLiteral("/a.zip")});
+    ASSERT_TRUE(spinUntil([&] { return QFileInfo::exists(mStarted) || mFirst.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(QFileInfo::exists(mStarted)) << mFirst.readAllStandardError().toStdString();
+
+    const QString into = mBox.root() + QStringLiteral("/into");
+    ASSERT_TRUE(QDir().mkpath(into));
+    start(mSecond, {QStringLiteral("--into"), into, QStringLiteral("b.zip")});
+    QFile(mRelease).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(mSecond.waitForFinished(60000));
+    EXPECT_EQ(mSecond.exitCode(), 0) << mSecond.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(into + QStringLiteral("/hello.txt")));
+
+    ASSERT_TRUE(mFirst.waitForFinished(60000));
+    EXPECT_EQ(mFirst.exitCode(), 0);
+    EXPECT_FALSE(QString::fromUtf8(mFirst.readAllStandardError()).contains(kBusyText));
+    EXPECT_TRUE(QFileInfo::exists(mBox.work() + QStringLiteral("/hello.txt")));
 }
 
 // The first instance is held in its listing (its event loop blocked) for longer than a launch

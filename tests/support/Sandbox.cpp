@@ -130,7 +130,13 @@ QString resourcePath() { return qEnvironmentVariable("QUENDLE_RESOURCE_PATH"); }
 
 QuendleRun runQuendle(const Sandbox& sandbox, const QStringList& arguments, const RunOptions& options)
 {
-    QuendleRun result;
+    return runInSandbox(sandbox, quendleBinary(), arguments, options);
+}
+
+ProgramRun runInSandbox(const Sandbox& sandbox, const QString& programPath, const QStringList& arguments,
+    const RunOptions& options)
+{
+    ProgramRun result;
     QProcess process;
     QProcessEnvironment environment = sandbox.environment(options.display);
     for (auto it = options.environment.cbegin(); it != options.environment.cend(); ++it)
@@ -158,7 +164,7 @@ QuendleRun runQuendle(const Sandbox& sandbox, const QStringList& arguments, cons
         process.setStandardInputFile(QProcess::nullDevice());
     }
 
-    QString program = quendleBinary();
+    QString program = programPath;
     QStringList programArguments = arguments;
     if (options.as && !options.as->isSelf) {
         programArguments = QStringList {QStringLiteral("--reuid=%1").arg(options.as->uid),

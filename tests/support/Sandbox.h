@@ -90,6 +90,10 @@ QString quendleBinary();
 QString resourcePath();
 // Runs the build's quendle in the sandbox's work folder.
 QuendleRun runQuendle(const Sandbox& sandbox, const QStringList& arguments, const RunOptions& options = {});
+// Runs another program there the same way: one that starts quendle itself, as a file
+// manager's menu entry does.
+ProgramRun runInSandbox(const Sandbox& sandbox, const QString& program, const QStringList& arguments,
+    const RunOptions& options = {});
 
 // The alert lines a headless quendle wrote: the lines from the message text on, up to the
 // answer it took. Empty when the message text does not appear.
