@@ -46,11 +46,6 @@ QString describe(const test::ToolRun& run)
         .arg(QString::fromUtf8(run.out.left(3000)), QString::fromUtf8(run.err.left(3000)));
 }
 
-void requireSevenZip()
-{
-    if (test::sevenZip().isEmpty())
-        GTEST_SKIP() << "7-Zip is not installed";
-}
 
 // ---------------------------------------------------------------------------------------------
 // Compressed tars.
@@ -60,7 +55,7 @@ class CompressedTarTest : public ::testing::TestWithParam<CompressedTar> {
 protected:
     void SetUp() override
     {
-        requireSevenZip();
+        QUENDLE_REQUIRE_SEVEN_ZIP();
         writeTree(mDir.path() + QStringLiteral("/source"), sampleTree());
         QString why;
         mArchive = makeCompressedTar(GetParam(), mDir.path() + QStringLiteral("/source"),
@@ -120,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, CompressedTarTest, ::testing::ValuesIn(compresse
 
 TEST(CompressedFile, ThatHoldsNoTarStaysOneFile)
 {
-    requireSevenZip();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
     QTemporaryDir dir;
     // Longer than a tar header, so that the check reads a whole block of it.
     QByteArray text;
@@ -151,7 +146,7 @@ TEST(CompressedFile, ThatHoldsNoTarStaysOneFile)
 
 TEST(CompressedFile, DamagedStreamIsAFailureEvenWhenTheTarEndedWell)
 {
-    requireSevenZip();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
     QTemporaryDir dir;
     writeTree(dir.path() + QStringLiteral("/source"), sampleTree());
     QString why;
@@ -197,7 +192,7 @@ class Termination : public ::testing::TestWithParam<int> {};
 
 TEST_P(Termination, StopsTheWholePipelineAndLeavesNoOrphan)
 {
-    requireSevenZip();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
     if (!haveProgram(QStringLiteral("zstd")))
         GTEST_SKIP() << "zstd is not installed";
     const int signal = GetParam();
@@ -253,11 +248,6 @@ INSTANTIATE_TEST_SUITE_P(Signals, Termination, ::testing::Values(SIGTERM, SIGKIL
 // ---------------------------------------------------------------------------------------------
 // RAR and StuffIt, which 7-Zip cannot open here, through lsar and unar.
 
-void requireUnar()
-{
-    if (!haveProgram(QStringLiteral("lsar")) || !haveProgram(QStringLiteral("unar")))
-        GTEST_SKIP() << "lsar and unar (package unar) are not installed";
-}
 
 const QStringList kRarItems {QStringLiteral("top/"), QStringLiteral("top/a.txt=alpha\n"), QStringLiteral("top/sub/"),
     QStringLiteral("top/sub/b b.txt=beta\n"), QStringLiteral("top/\u00e9t\u00e9.txt=summer\n")};
@@ -268,8 +258,8 @@ class RarTest : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override
     {
-        requireSevenZip();
-        requireUnar();
+        QUENDLE_REQUIRE_SEVEN_ZIP();
+        QUENDLE_REQUIRE_UNAR();
     }
     QString make(const std::optional<QString>& password)
     {
@@ -347,17 +337,10 @@ TEST_P(Rar5PasswordTest, RightOpensAndWrongIsRefused)
 
 INSTANTIATE_TEST_SUITE_P(Versions, Rar5PasswordTest, ::testing::Values("rar5"));
 
-TEST(Rar4Password, RightAndWrong)
-{
-    GTEST_SKIP() << "no RAR 4 archive with encrypted entries could be had under a free licence, and unar 1.10.1 "
-                    "does not decrypt the ones our writer makes (which other RAR 3 readers accept); RAR 4 is "
-                    "covered unencrypted and for its encryption sign, passwords through RAR 5";
-}
-
 TEST(RarNames, HostileNamesStayBelowTheDestinationWhereTheListingSaysTheyAre)
 {
-    requireSevenZip();
-    requireUnar();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
+    QUENDLE_REQUIRE_UNAR();
     QTemporaryDir dir;
     const QString archive = dir.path() + QStringLiteral("/hostile.rar");
     QString why;
@@ -377,8 +360,8 @@ TEST(RarNames, HostileNamesStayBelowTheDestinationWhereTheListingSaysTheyAre)
 
 TEST(StuffIt, ResourceForksAreListedWhereUnarPutsThem)
 {
-    requireSevenZip();
-    requireUnar();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
+    QUENDLE_REQUIRE_UNAR();
     QTemporaryDir dir;
     const QString archive = dir.path() + QStringLiteral("/Old Mac.sit");
     QString why;
@@ -398,7 +381,7 @@ TEST(StuffIt, ResourceForksAreListedWhereUnarPutsThem)
 
 TEST(Unknown, ArchiveNeitherToolOpensFailsAndWritesNothing)
 {
-    requireSevenZip();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
     QTemporaryDir dir;
     const QString archive = dir.path() + QStringLiteral("/not an archive.rar");
     test::writeFile(archive, QByteArray(4000, 'x'));
@@ -415,7 +398,7 @@ TEST(Unknown, ArchiveNeitherToolOpensFailsAndWritesNothing)
 
 TEST(Unknown, WithoutLsarARarIsLeftTo7Zip)
 {
-    requireSevenZip();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
     QTemporaryDir dir;
     const QString archive = dir.path() + QStringLiteral("/plain.rar");
     QString why;
@@ -451,7 +434,7 @@ class ListingChecksThePassword : public ::testing::TestWithParam<PasswordCase> {
 
 TEST_P(ListingChecksThePassword, RefusesWrongOnesAndListsWithTheRightOne)
 {
-    requireSevenZip();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
     const PasswordCase& c = GetParam();
     QTemporaryDir dir;
     const QString source = dir.path() + QStringLiteral("/source");
@@ -511,7 +494,7 @@ INSTANTIATE_TEST_SUITE_P(Archives, ListingChecksThePassword,
 
 TEST(Names, ArchivePathIsTakenLiterally)
 {
-    requireSevenZip();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
     QTemporaryDir dir;
     writeTree(dir.path() + QStringLiteral("/mine"), {{QStringLiteral("mine/a.txt"), "a\n"}});
     writeTree(dir.path() + QStringLiteral("/other"), {{QStringLiteral("other/b.txt"), "b\n"}, {QStringLiteral("other/c.txt"), "c\n"}});
@@ -549,7 +532,7 @@ class CodePageNames : public ::testing::TestWithParam<CodePageCase> {};
 
 TEST_P(CodePageNames, AreListedAndWrittenReadably)
 {
-    requireSevenZip();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
     const CodePageCase& c = GetParam();
     QTemporaryDir dir;
     const QString archive = dir.path() + QStringLiteral("/names.zip");

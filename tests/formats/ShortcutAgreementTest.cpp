@@ -63,11 +63,6 @@ QString describe(const test::ToolRun& run)
         .arg(QString::fromUtf8(run.out.left(3000)), QString::fromUtf8(run.err.left(3000)));
 }
 
-void requireSevenZip()
-{
-    if (test::sevenZip().isEmpty())
-        GTEST_SKIP() << "7-Zip is not installed";
-}
 
 // The sample tree with what an extraction must also get right: modes, an old time, links.
 void writeRichTree(const QString& source)
@@ -96,7 +91,7 @@ class TarAgreement : public ::testing::TestWithParam<CompressedTar> {
 protected:
     void SetUp() override
     {
-        requireSevenZip();
+        QUENDLE_REQUIRE_SEVEN_ZIP();
         writeRichTree(mDir.path() + QStringLiteral("/source"));
         QString why;
         mArchive = makeCompressedTar(GetParam(), mDir.path() + QStringLiteral("/source"),
@@ -134,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, TarAgreement, ::testing::ValuesIn(compressedTars
 
 TEST(TarCopy, IsNeverTakenForAnotherArchiveOrALaterOne)
 {
-    requireSevenZip();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
     QTemporaryDir dir;
     const QString cache = dir.path() + QStringLiteral("/cache");
     const Adapter adapter(cache, true);
@@ -196,7 +191,7 @@ class PasswordAgreement : public ::testing::TestWithParam<PasswordCase> {};
 
 TEST_P(PasswordAgreement, ARightPasswordGivesWhatThePlainWayGives)
 {
-    requireSevenZip();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
     QTemporaryDir dir;
     writeRichTree(dir.path() + QStringLiteral("/source"));
     const QString archive = dir.path() + u'/' + QString::fromLatin1(GetParam().archive);
@@ -228,7 +223,7 @@ INSTANTIATE_TEST_SUITE_P(Archives, PasswordAgreement,
 // the file's end tells, and the extraction fails there.
 TEST(PasswordAside, AWrongPasswordThatGetsPastTheCheckLeavesTheOutputAsItWas)
 {
-    requireSevenZip();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
     QTemporaryDir dir;
     QByteArray noise(3 << 20, '\0');
     quint32 seed = 11;
@@ -283,11 +278,6 @@ for i in range(100000):
 // ---------------------------------------------------------------------------------------------
 // RAR and StuffIt: straight to lsar and unar.
 
-void requireUnar()
-{
-    if (!haveProgram(QStringLiteral("lsar")) || !haveProgram(QStringLiteral("unar")))
-        GTEST_SKIP() << "lsar and unar (package unar) are not installed";
-}
 
 const QStringList kItems {QStringLiteral("top/"), QStringLiteral("top/a.txt=alpha\n"), QStringLiteral("top/sub/"),
     QStringLiteral("top/sub/b b.txt=beta\n"), QStringLiteral("top/\u00e9t\u00e9.txt=summer\n")};
@@ -296,8 +286,8 @@ class UnarAgreement : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(UnarAgreement, StraightToUnarGivesWhatTryingSevenZipFirstGave)
 {
-    requireSevenZip();
-    requireUnar();
+    QUENDLE_REQUIRE_SEVEN_ZIP();
+    QUENDLE_REQUIRE_UNAR();
     QTemporaryDir dir;
     const QString kind = QString::fromLatin1(GetParam());
     const QString archive = dir.path() + (kind == u"sit" ? QStringLiteral("/a.sit") : QStringLiteral("/a.rar"));

@@ -109,3 +109,17 @@ QString testToolPath();
 QString testDataPath(const QString& name);
 
 } // namespace quendle::test
+
+// Skip the calling test when a program it needs is missing. Macros, so that the skip returns
+// from the test body itself: GTEST_SKIP in a helper function only returns from the helper.
+#define QUENDLE_REQUIRE_SEVEN_ZIP()                                                                   \
+    do {                                                                                              \
+        if (::quendle::test::sevenZip().isEmpty())                                                    \
+            GTEST_SKIP() << "7-Zip is not installed";                                                 \
+    } while (false)
+#define QUENDLE_REQUIRE_UNAR()                                                                        \
+    do {                                                                                              \
+        if (!::quendle::test::haveProgram(QStringLiteral("lsar"))                                     \
+            || !::quendle::test::haveProgram(QStringLiteral("unar")))                                 \
+            GTEST_SKIP() << "lsar and unar (package unar) are not installed";                         \
+    } while (false)
