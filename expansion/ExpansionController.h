@@ -89,7 +89,8 @@ private:
     void showBusyAlert();
     // The request is over without a run: back to idle when a window is left, else the end of
     // the application with the request's status (Cancel: the custom-folder case exits with 1).
-    PlanOutcome endRequest(int status);
+    // exitAtOnce: the process ends at once, without the application's terminate sequence.
+    PlanOutcome endRequest(int status, bool exitAtOnce = false);
     PlanOutcome endRequestAsCancel();
     // The request fails before anything is extracted: the alert, then the end with status 2.
     PlanOutcome reportCannotExpand(const QString& informative);

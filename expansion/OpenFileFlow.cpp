@@ -168,22 +168,11 @@ bool ExpansionController::holdsArchive(const QString& item) const
 
 ExpansionController::PlanOutcome ExpansionController::endRequestAsCancel()
 {
-    // With a window on screen the user goes back to it; with none, the application ends.
-    if (mExtractProgressWindow)
-        mExtractProgressWindow->close();
-    if (anotherWindowVisible()) {
-        moveTo(RequestState::Idle);
-        return PlanOutcome::RequestEnded;
-    }
-    moveTo(RequestState::Ending);
-    if (mRequest.customFolder)
-        mSeam.exitProcess(1);
-    else
-        mSeam.terminate();
-    return PlanOutcome::ApplicationEnded;
+    // Cancel in the custom-folder case ends the process at once with status 1.
+    return endRequest(mRequest.customFolder ? 1 : 0, mRequest.customFolder);
 }
 
-ExpansionController::PlanOutcome ExpansionController::endRequest(int status)
+ExpansionController::PlanOutcome ExpansionController::endRequest(int status, bool exitAtOnce)
 {
     // Whatever ended the request, a window the user still has takes it back to idle; with none
     // left, the application ends with the request's status.
@@ -194,7 +183,10 @@ ExpansionController::PlanOutcome ExpansionController::endRequest(int status)
         return PlanOutcome::RequestEnded;
     }
     moveTo(RequestState::Ending);
-    mSeam.terminate(status);
+    if (exitAtOnce)
+        mSeam.exitProcess(status);
+    else
+        mSeam.terminate(status);
     return PlanOutcome::ApplicationEnded;
 }
 
