@@ -166,7 +166,7 @@ void PrintTo(const EntryCase& c, std::ostream* out)
     *out << c.name;
 }
 
-// The Exec line split as a desktop entry's (the spec's quoting, which QProcess::splitCommand
+// The Exec line split as a desktop entry's (its format's quoting, which QProcess::splitCommand
 // follows for these lines), with a field code standing alone replaced by the values.
 QStringList execArguments(const QString& exec, const QString& fieldCode, const QStringList& values)
 {

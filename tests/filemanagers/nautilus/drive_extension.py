@@ -9,9 +9,9 @@ import urllib.parse
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from gi.repository import Gio  # noqa: E402  (the stand-in, found first)
 
-spec = importlib.util.spec_from_file_location("quendle_expand", sys.argv[1])
-extension = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(extension)
+found = importlib.util.spec_from_file_location("quendle_expand", sys.argv[1])
+extension = importlib.util.module_from_spec(found)
+found.loader.exec_module(extension)
 
 if sys.argv[2:] == ["--types"]:
     print("\n".join(sorted(extension.MIME_TYPES)))
