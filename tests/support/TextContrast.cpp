@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace quendle::test {
@@ -120,7 +121,9 @@ QRect groupBoxTitleArea(QWidget* groupBox)
 
 QPalette lightTestPalette()
 {
-    return QStyleFactory::create(QStringLiteral("Fusion"))->standardPalette();
+    // The style is only asked for its palette, then goes.
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+    return fusion->standardPalette();
 }
 
 QPalette darkTestPalette()
