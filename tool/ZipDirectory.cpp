@@ -276,6 +276,24 @@ bool beginsWithEntry(const ReadAt& readAt, std::string_view first, std::uint64_t
         && u16(local.data() + 26) == first.size() && std::string_view(local).substr(kLocalHeaderSize) == first;
 }
 
+// Reads a whole range of an open file at an offset; false when the file ends before it.
+ReadAt readerOf(int fd)
+{
+    return [fd](std::uint64_t offset, char* buffer, std::size_t size) {
+        while (size > 0) {
+            const ssize_t got = pread(fd, buffer, size, off_t(offset));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            buffer += got;
+            size -= std::size_t(got);
+            offset += std::uint64_t(got);
+        }
+        return true;
+    };
+}
+
 } // namespace
 
 std::optional<ZipDirectory> ZipDirectory::read(const ReadAt& readAt, std::uint64_t fileSize)
@@ -417,21 +435,7 @@ std::vector<std::string> legacyZipNames(const std::string& archivePath)
     struct stat info {};
     std::vector<std::string> names;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        names = legacyZipNames(
-            [fd](std::uint64_t offset, char* buffer, std::size_t size) {
-                while (size > 0) {
-                    const ssize_t got = pread(fd, buffer, size, off_t(offset));
-                    if (got < 0 && errno == EINTR)
-                        continue;
-                    if (got <= 0)
-                        return false;
-                    buffer += got;
-                    size -= std::size_t(got);
-                    offset += std::uint64_t(got);
-                }
-                return true;
-            },
-            std::uint64_t(info.st_size));
+        names = legacyZipNames(readerOf(fd), std::uint64_t(info.st_size));
     }
     close(fd);
     return names;
@@ -447,20 +451,7 @@ bool listFromZipDirectory(const std::string& archivePath)
     struct stat info {};
     std::optional<ZipDirectory> zip;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        const ReadAt readAt = [fd](std::uint64_t offset, char* buffer, std::size_t size) {
-            while (size > 0) {
-                const ssize_t got = pread(fd, buffer, size, off_t(offset));
-                if (got < 0 && errno == EINTR)
-                    continue;
-                if (got <= 0)
-                    return false;
-                buffer += got;
-                size -= std::size_t(got);
-                offset += std::uint64_t(got);
-            }
-            return true;
-        };
-        zip = ZipDirectory::read(readAt, std::uint64_t(info.st_size));
+        zip = ZipDirectory::read(readerOf(fd), std::uint64_t(info.st_size));
     }
     close(fd);
     if (!zip)
