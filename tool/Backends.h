@@ -43,6 +43,9 @@ struct Request {
     std::string archive;
     Invocation call;
     int codePage = 437;
+    // A zip whose central directory shows every name as ASCII or flagged UTF-8: 7-Zip writes
+    // them as they are stored, so no listing is needed to find names to decode.
+    bool zipNamesAreUnicode = false;
     // When 7-Zip is given another file than the caller named (a split set's first part, an
     // RPM's payload), the archive as the caller named it; archive and 7-Zip's argument are then
     // that other file.

@@ -208,7 +208,9 @@ int main(int argc, char** argv)
         exitLike(*status);
     // Legacy zip names are read in the code page they show, when that is certain.
     if (head.starts_with("PK\x03\x04") || head.starts_with("PK\x05\x06")) {
-        if (const std::optional<int> page = detectCodePage(legacyZipNames(request.archive)))
+        const ZipNameSurvey names = surveyZipNames(request.archive);
+        request.zipNamesAreUnicode = names.namesAreUnicode();
+        if (const std::optional<int> page = detectCodePage(names.legacyNames))
             request.codePage = *page;
     }
     const Compression compression = compressionOf(head);

@@ -211,9 +211,12 @@ int extractWithSevenZip(const Request& request)
     const Invocation& call = request.call;
     const std::string unar = findOnPath("unar");
     // 7-Zip writes a zip's names as they are stored: those in a DOS code page get their
-    // readable names afterwards, the ones the listing showed.
-    const std::vector<NameChange> changes
-        = looksLikeZip(headOf(request.archive)) ? legacyNames(request) : std::vector<NameChange> {};
+    // readable names afterwards, the ones a listing shows. A zip whose directory vouches for
+    // every name needs no listing.
+    const bool mayHoldLegacyNames = !(shortcutsAllowed() && request.zipNamesAreUnicode);
+    const std::vector<NameChange> changes = looksLikeZip(headOf(request.archive)) && mayHoldLegacyNames
+        ? legacyNames(request)
+        : std::vector<NameChange> {};
     const std::string output = call.outputFolder && !call.outputFolder->empty() ? *call.outputFolder : std::string(".");
     // A password that got past the listing's check, which decodes only a little, may still
     // prove wrong on the way: an encrypted zip or 7z is extracted into a folder of its own

@@ -373,21 +373,23 @@ void ZipDirectory::print(std::string_view archivePath, const std::function<void(
         write(out);
 }
 
-std::vector<std::string> legacyZipNames(const ReadAt& readAt, std::uint64_t fileSize)
+ZipNameSurvey surveyZipNames(const ReadAt& readAt, std::uint64_t fileSize)
 {
     constexpr std::size_t kMostNames = 4096;
-    constexpr std::uint64_t kMostRead = std::uint64_t(16) << 20;
-    std::vector<std::string> names;
+    // Whole directories up to here (a million entries), so that the survey can vouch for all
+    // of them; beyond it the extraction asks 7-Zip, as for any archive the survey cannot read.
+    constexpr std::uint64_t kMostRead = std::uint64_t(64) << 20;
+    ZipNameSurvey survey;
     // The end record, searched from the end past a comment of any length.
     const std::uint64_t tail = std::min<std::uint64_t>(fileSize, kEndSize + 0xFFFF);
     std::string end(std::size_t(tail), '\0');
     if (tail < kEndSize || !readAt(fileSize - tail, end.data(), end.size()))
-        return names;
+        return survey;
     std::size_t at = end.rfind("PK\x05\x06");
     while (at != std::string::npos && end.size() - at < kEndSize)
         at = at == 0 ? std::string::npos : end.rfind("PK\x05\x06", at - 1);
     if (at == std::string::npos)
-        return names;
+        return survey;
     const std::uint64_t endAt = fileSize - tail + at;
     std::uint64_t size = u32(end.data() + at + 12);
     std::uint64_t entries = u16(end.data() + at + 10);
@@ -405,13 +407,14 @@ std::vector<std::string> legacyZipNames(const ReadAt& readAt, std::uint64_t file
         }
     }
     if (size > directoryEnd)
-        return names;
-    // Enough of the directory's start for the names a judgement needs.
+        return survey;
+    // Enough of the directory's start for the names a judgement needs, or all of it.
     std::string directory(std::size_t(std::min(size, kMostRead)), '\0');
     if (!readAt(directoryEnd - size, directory.data(), directory.size()))
-        return names;
+        return survey;
     std::size_t offset = 0;
-    for (std::uint64_t index = 0; index < entries && names.size() < kMostNames; ++index) {
+    std::uint64_t index = 0;
+    for (; index < entries && survey.legacyNames.size() < kMostNames; ++index) {
         if (directory.size() - offset < kDirectoryHeaderSize || u32(directory.data() + offset) != kDirectoryHeader)
             break;
         const char* header = directory.data() + offset;
@@ -420,25 +423,32 @@ std::vector<std::string> legacyZipNames(const ReadAt& readAt, std::uint64_t file
         if (directory.size() - offset < recordSize)
             break;
         const std::string_view name(header + kDirectoryHeaderSize, nameLength);
-        if ((u16(header + 8) & kFlagUtf8) == 0 && !isAscii(name) && !plainUtf8(name))
-            names.emplace_back(name);
+        const std::string_view extra(header + kDirectoryHeaderSize + nameLength, u16(header + 30));
+        const bool unflagged = (u16(header + 8) & kFlagUtf8) == 0 && !isAscii(name);
+        // A Unicode path field gives 7-Zip another name than the one stored.
+        if (unflagged || !plainExtra(extra))
+            ++survey.doubtfulNames;
+        if (unflagged && !plainUtf8(name))
+            survey.legacyNames.emplace_back(name);
         offset += recordSize;
     }
-    return names;
+    // Every record the end record announces was read, and the directory holds nothing more.
+    survey.complete = index == entries && offset == size;
+    return survey;
 }
 
-std::vector<std::string> legacyZipNames(const std::string& archivePath)
+ZipNameSurvey surveyZipNames(const std::string& archivePath)
 {
     const int fd = open(archivePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return {};
     struct stat info {};
-    std::vector<std::string> names;
+    ZipNameSurvey survey;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        names = legacyZipNames(readerOf(fd), std::uint64_t(info.st_size));
+        survey = surveyZipNames(readerOf(fd), std::uint64_t(info.st_size));
     }
     close(fd);
-    return names;
+    return survey;
 }
 
 bool listFromZipDirectory(const std::string& archivePath)

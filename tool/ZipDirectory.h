@@ -51,11 +51,23 @@ private:
     std::uint64_t mFileSize = 0;
 };
 
-// The names in a zip's central directory that are stored without the UTF-8 flag and are not
-// valid UTF-8 (a legacy code page's), read leniently, for judging their code page: at most a
-// few thousand of them; none when the directory cannot be found.
-std::vector<std::string> legacyZipNames(const ReadAt& readAt, std::uint64_t fileSize);
-std::vector<std::string> legacyZipNames(const std::string& archivePath);
+// What a zip's central directory says of its names' encoding, read leniently (comments, data
+// before the archive and several volumes are no matter here).
+struct ZipNameSurvey {
+    // The names stored without the UTF-8 flag that are not valid UTF-8 (a legacy code page's),
+    // for judging their code page: at most a few thousand of them.
+    std::vector<std::string> legacyNames;
+    // Names that 7-Zip may write otherwise than stored: without the UTF-8 flag and not plain
+    // ASCII (valid UTF-8 or not), or with a Unicode path field.
+    std::uint64_t doubtfulNames = 0;
+    // Every record of the directory was read; without it the survey vouches for nothing.
+    bool complete = false;
+
+    // Each name is ASCII or flagged as UTF-8, so 7-Zip writes each one as it is stored.
+    bool namesAreUnicode() const { return complete && doubtfulNames == 0; }
+};
+ZipNameSurvey surveyZipNames(const ReadAt& readAt, std::uint64_t fileSize);
+ZipNameSurvey surveyZipNames(const std::string& archivePath);
 
 // Prints the listing of the zip at archivePath on standard output when the directory reader
 // can answer for it; false, with nothing printed, when 7-Zip must list it.

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 
@@ -79,6 +80,48 @@ TEST(ZipDirectoryAgreement, FactsEqualSevenZipsOnEveryZip)
             EXPECT_EQ(fast.err, reference.err);
         }
     }
+}
+
+// The extraction asks 7-Zip for a listing only when the directory cannot vouch that every name
+// is ASCII or flagged UTF-8. Where it vouches, what is written equals the plain way's, which
+// always lists; where it cannot, the legacy names are still decoded.
+TEST(ZipDirectoryAgreement, NamesTheDirectoryVouchesForAreWrittenAsThePlainWayWritesThem)
+{
+    QUENDLE_REQUIRE_SEVEN_ZIP();
+    QTemporaryDir folder;
+    ProgramOptions merged;
+    merged.mergeChannels = true;
+    const ProgramRun made = runProgram(QStringLiteral("python3"), {QStringLiteral(QUENDLE_MAKE_ZIPS), folder.path(), sevenZip()}, merged);
+    ASSERT_TRUE(made.ok()) << qPrintable(made.describe());
+
+    const struct {
+        const char* archive;
+        bool vouched;
+    } cases[] = {
+        {"plain.zip", true}, {"unicode.zip", true}, {"zip64-fields.zip", true}, {"comment.zip", true},
+        {"self-extracting.zip", true}, {"legacy-cp437.zip", false}, {"legacy-cp866.zip", false},
+        {"unicode-path-field.zip", false}, {"utf8-flag-invalid.zip", true}, {"cut-in-the-directory.zip", false},
+        {"truncated.zip", false}, {"not-a-zip.zip", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.archive);
+        const QString archive = folder.path() + u'/' + QString::fromUtf8(c.archive);
+        EXPECT_EQ(adapter::surveyZipNames(QFile::encodeName(archive).toStdString()).namesAreUnicode(), c.vouched);
+        QStringList trees;
+        for (const bool shortcuts : {true, false}) {
+            const QString into = folder.path() + (shortcuts ? QStringLiteral("/short/") : QStringLiteral("/plain/"))
+                + QString::fromUtf8(c.archive);
+            ToolRunOptions options;
+            if (!shortcuts)
+                options.environment.push_back({"QUENDLE_ADAPTER_NO_SHORTCUTS", QByteArray("1")});
+            runTool(testToolPath(), {QStringLiteral("x"), archive, QStringLiteral("-o") + into, QStringLiteral("-aoa")}, options);
+            // A folder the zip does not hold gets the time of its making.
+            trees.append(describeTree(into).join(u'\n').replace(QRegularExpression(QStringLiteral("(mode 40\\d+) mtime \\S+")), QStringLiteral("\\1")));
+        }
+        EXPECT_EQ(trees.at(0), trees.at(1));
+    }
+    // Some entries are written read-only.
+    runProgram(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("u+w"), folder.path()});
 }
 
 // What only the adapter's caller can vary: the listing's arguments and the archive's path.
