@@ -1,7 +1,7 @@
 // The expansion's life: what it owns, and how it goes when the application does.
 #include "expansion/ExpansionController.h"
 
-#include "expansion/ProgressCounter.h"
+#include "core/ProgressCounter.h"
 #include "platform/Seam.h"
 #include "progress/ExtractingProgressWindow.h"
 

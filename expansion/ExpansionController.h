@@ -4,11 +4,11 @@
 // application delegate hands archives in and keeps the system's names as a thin surface.
 #pragma once
 
-#include "expansion/ExpansionRequest.h"
-#include "expansion/FailureReasons.h"
-#include "expansion/Listing.h"
-#include "expansion/Planning.h"
-#include "expansion/RequestState.h"
+#include "core/ExpansionRequest.h"
+#include "core/FailureReasons.h"
+#include "core/Listing.h"
+#include "core/Planning.h"
+#include "core/RequestState.h"
 #include "task/TaskWrapper.h"
 
 #include <QObject>

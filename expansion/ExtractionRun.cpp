@@ -2,8 +2,8 @@
 // and the completion steps once the archiver has exited.
 #include "expansion/ExpansionController.h"
 
-#include "expansion/Planning.h"
-#include "expansion/ProgressCounter.h"
+#include "core/Planning.h"
+#include "core/ProgressCounter.h"
 #include "platform/Paths.h"
 #include "platform/Seam.h"
 #include "platform/StartupTrace.h"

@@ -1,7 +1,7 @@
 // The one door through which an archive enters an expansion, and the replace prompt.
 #include "expansion/ExpansionController.h"
 
-#include "expansion/Planning.h"
+#include "core/Planning.h"
 #include "platform/Paths.h"
 #include "platform/Seam.h"
 #include "platform/StartupTrace.h"

@@ -1,6 +1,7 @@
 // Fuzzes the listing reader: the streamed reading, fed in chunkings of every kind, must give
 // exactly what the whole-text reading gives, and neither may crash.
-#include "expansion/Listing.h"
+#include "core/Listing.h"
+#include "support/WholeListing.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,5 +1,6 @@
 // Fuzzes the Trash's records: any original path survives the percent-encoding and a whole
 // .trashinfo record, and reading any bytes as a record never crashes.
+#include "support/TrashRecords.h"
 #include "trash/TrashNames.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -1,7 +1,8 @@
 // Fuzzes the adapter's zip directory reader on whole files: it must never crash or read outside
 // the file, and a listing it gives must be valid UTF-8 with one record for the archive and one
 // for each entry, which the listing rules count as 7-Zip's.
-#include "expansion/Listing.h"
+#include "core/Listing.h"
+#include "support/WholeListing.h"
 #include "tool/ZipDirectory.h"
 
 #include <cstdio>

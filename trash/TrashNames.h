@@ -7,8 +7,6 @@
 #include <QString>
 #include <QTime>
 
-#include <optional>
-
 namespace quendle::trash {
 
 // An item's name split at the full stop that starts its extension. A leading full stop belongs
@@ -26,8 +24,6 @@ QString timeStampedName(const QString& name, const QTime& time);
 // Path= values of .trashinfo files: every byte except ASCII letters, digits, "-._~" and "/" is
 // written as %XX, so any file name, a line break included, survives on one line.
 QByteArray percentEncodePath(const QByteArray& path);
-// The bytes back; nothing when a "%" is not followed by two hexadecimal digits.
-std::optional<QByteArray> percentDecodePath(const QByteArray& encoded);
 
 // DeletionDate= values: local time as YYYY-MM-DDThh:mm:ss.
 QByteArray formatDeletionDate(const QDateTime& when);
@@ -35,12 +31,5 @@ QByteArray formatDeletionDate(const QDateTime& when);
 // The whole .trashinfo file for an item whose original path (absolute, or relative to the top
 // of its volume) is given as bytes.
 QByteArray makeTrashInfo(const QByteArray& originalPath, const QDateTime& deletedAt);
-
-struct TrashInfo {
-    QByteArray path; // decoded
-    QDateTime deletionDate; // invalid when the record has none or it cannot be read
-};
-// Reads a .trashinfo file: the "[Trash Info]" group must come first and hold a decodable Path=.
-std::optional<TrashInfo> parseTrashInfo(const QByteArray& text);
 
 } // namespace quendle::trash

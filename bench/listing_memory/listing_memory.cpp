@@ -1,6 +1,7 @@
 // Lists one archive through listArchive (or, with --whole, by reading the complete text first)
 // and prints what it read together with this process's own peak memory.
-#include "expansion/Listing.h"
+#include "core/Listing.h"
+#include "support/WholeListing.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -9,7 +9,7 @@
 // "<ms since start> <count>" on standard error whenever the shown count changes. At the end one
 // line goes to standard output:
 //   ticks=<n> walks=<n> walk_ms=<total walking time> final=<exact count> elapsed_ms=<n>
-#include "expansion/ProgressCounter.h"
+#include "core/ProgressCounter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

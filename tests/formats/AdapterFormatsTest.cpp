@@ -1,8 +1,9 @@
 // The archiver adapter on real-world archives, with the real tools: compressed tars, single
 // compressed files, RAR and StuffIt through lsar/unar, literal archive names and legacy names.
 // Listings are read with Quendle's own listing code, as the application reads them.
-#include "expansion/Listing.h"
-#include "expansion/Planning.h"
+#include "core/Listing.h"
+#include "support/WholeListing.h"
+#include "core/Planning.h"
 #include "formats/FormatFixtures.h"
 #include "support/TestEnvironment.h"
 #include "support/ToolRun.h"

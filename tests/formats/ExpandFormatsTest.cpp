@@ -2,8 +2,8 @@
 // compressed tars, a single compressed file, RAR and StuffIt, a zip with legacy names and an
 // archive whose name holds a wildcard. The progress maximum and the item the expansion is to
 // produce come from the same listing and planning the application runs.
-#include "expansion/Listing.h"
-#include "expansion/Planning.h"
+#include "core/Listing.h"
+#include "core/Planning.h"
 #include "formats/FormatFixtures.h"
 #include "support/Sandbox.h"
 

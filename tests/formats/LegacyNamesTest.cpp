@@ -2,7 +2,8 @@
 // part of the world wrote them, listed and expanded by the archiver adapter under C.UTF-8 (the
 // locale of most Linux installations): the page is judged from the names, and backslashes of
 // DOS and Windows names are folders.
-#include "expansion/Listing.h"
+#include "core/Listing.h"
+#include "support/WholeListing.h"
 #include "formats/FormatFixtures.h"
 #include "support/ToolRun.h"
 

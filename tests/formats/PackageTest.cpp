@@ -1,8 +1,8 @@
 // Packages through the archiver adapter, as the application runs it: a Debian package gives a
 // folder of its files and control files, an RPM the files of its payload, a xar its files
 // without its table of contents; the listing names exactly what is written.
-#include "expansion/Listing.h"
-#include "expansion/Planning.h"
+#include "core/Listing.h"
+#include "core/Planning.h"
 #include "formats/FormatFixtures.h"
 #include "support/ToolRun.h"
 

@@ -2,7 +2,8 @@
 // compressed tar extracted from the copy its listing kept, an encrypted zip or 7z extracted aside
 // and moved into place, RAR and StuffIt sent straight to lsar and unar. Each must leave on disk
 // exactly what the plain way leaves: names, contents, modes, times and links.
-#include "expansion/Listing.h"
+#include "core/Listing.h"
+#include "support/WholeListing.h"
 #include "formats/FormatFixtures.h"
 #include "support/TestEnvironment.h"
 #include "support/ToolRun.h"

@@ -1,8 +1,8 @@
 // Split sets through the archiver adapter, as the application runs it: any part lists and
 // expands the whole set once, into what the unsplit archive gives, and a set with a part
 // missing writes nothing and names the part.
-#include "expansion/Listing.h"
-#include "expansion/Planning.h"
+#include "core/Listing.h"
+#include "core/Planning.h"
 #include "formats/FormatFixtures.h"
 #include "support/ToolRun.h"
 

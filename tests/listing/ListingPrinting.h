@@ -1,7 +1,8 @@
 // Readable listings in test failures, and the two ways of reading one for comparison.
 #pragma once
 
-#include "expansion/Listing.h"
+#include "core/Listing.h"
+#include "support/WholeListing.h"
 
 #include <QByteArray>
 

@@ -1,5 +1,5 @@
 // The failure alert's reasons, read from what 7-Zip and the adapter print.
-#include "expansion/FailureReasons.h"
+#include "core/FailureReasons.h"
 
 #include <gtest/gtest.h>
 

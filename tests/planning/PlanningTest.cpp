@@ -1,5 +1,5 @@
 // Where an archive's contents go, for every plan, without windows or files.
-#include "expansion/Planning.h"
+#include "core/Planning.h"
 
 #include <gtest/gtest.h>
 

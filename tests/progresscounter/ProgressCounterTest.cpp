@@ -1,6 +1,6 @@
 // Tests of the progress counter: what it counts on disk, how its walks are paced, and that it
 // never runs two walks at once.
-#include "expansion/ProgressCounter.h"
+#include "core/ProgressCounter.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,7 @@
 // The archiver at the tool path, against the real 7-Zip and against a stand-in that records
 // how it was started.
-#include "expansion/Listing.h"
+#include "core/Listing.h"
+#include "support/WholeListing.h"
 #include "support/TestEnvironment.h"
 #include "support/ToolRun.h"
 

@@ -3,7 +3,8 @@
 #include "tool/AdapterText.h"
 #include "tool/LsarListing.h"
 
-#include "expansion/Listing.h"
+#include "core/Listing.h"
+#include "support/WholeListing.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

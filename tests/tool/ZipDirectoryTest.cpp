@@ -1,7 +1,8 @@
 // The adapter's zip directory reader against 7-Zip: on every zip the table makes, the facts read
 // from the fast listing equal those read from 7-Zip's, and for what the reader must not answer
 // 7-Zip's listing passes exactly as before.
-#include "expansion/Listing.h"
+#include "core/Listing.h"
+#include "support/WholeListing.h"
 #include "listing/ListingPrinting.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"

@@ -1,4 +1,5 @@
 // The Trash's pure helpers: time-stamped names, percent-encoded paths, .trashinfo records.
+#include "support/TrashRecords.h"
 #include "trash/TrashNames.h"
 
 #include <gtest/gtest.h>

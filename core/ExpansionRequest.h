@@ -3,7 +3,7 @@
 // never edited in place.
 #pragma once
 
-#include "expansion/Planning.h"
+#include "core/Planning.h"
 
 #include <QString>
 #include <QStringList>

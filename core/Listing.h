@@ -40,16 +40,16 @@ struct ArchiveListing {
     bool operator==(const ArchiveListing&) const = default;
 };
 
-// The listing text is absent when the tool's bytes are not valid UTF-8 (a sequence cut off at
-// the end counts as invalid).
-std::optional<QString> decodeListing(const QByteArray& bytes);
+// What an absent or unreadable listing reads as: it counts as showing every sign.
+ArchiveListing absentListing();
 
-// Reads a whole listing text. archiveFileName: the archive's own file name, which an entry's
-// top-level name is compared with; empty compares with nothing.
-ArchiveListing readListing(const std::optional<QString>& text, const QString& archiveFileName = {});
+// The facts as a reader of the listing adds them up: the count of pieces split at "Path = ", the
+// first entry's top-level name, the signs seen, and what the entries shared.
+ArchiveListing listingFromFacts(std::uint64_t pieceCount, std::optional<QString> firstName, bool encrypted,
+    bool wrongPassword, bool sharesTopLevel, bool namesArchive, bool holdsNoEntries, std::uint32_t archiveLevels);
 
 // Reads a listing as it streams, in one pass and in memory that does not grow with the
-// archive; gives exactly what readListing(decodeListing(all bytes)) gives. Only the first
+// archive, as if the whole text were read at once (a text that is not valid UTF-8 is absent). Only the first
 // entry's name is kept, up to its first "/" or line feed.
 class ListingReader {
 public:

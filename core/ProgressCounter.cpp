@@ -1,5 +1,5 @@
 // Counts the items that have appeared below the extraction's result, for the progress bar.
-#include "expansion/ProgressCounter.h"
+#include "core/ProgressCounter.h"
 
 #include <QFile>
 #include <QMetaObject>

@@ -1,5 +1,5 @@
 // Listing an archive with the archiver and reading the few facts Quendle needs from it.
-#include "expansion/Listing.h"
+#include "core/Listing.h"
 
 #include "task/ChildProcess.h"
 
@@ -23,13 +23,7 @@ namespace quendle {
 
 namespace {
 
-constexpr QStringView kSeparator = u"Path = ";
-constexpr QStringView kEncryptedEntry = u"Encrypted = +";
-constexpr QStringView kCannotOpen = u"Can not open encrypted archive.";
-constexpr QStringView kWrongPassword = u"Wrong password";
-constexpr QStringView kEntryList = u"\n----------\n";
-constexpr QStringView kErrors = u"ERRORS:";
-constexpr QStringView kTypeLine = u"\nType = ";
+constexpr std::string_view kSeparator = "Path = ";
 
 // The blanks the entry list of an empty archive may still hold; ASCII only, as the streaming
 // reader sees bytes.
@@ -44,7 +38,8 @@ std::int32_t saturated(std::int64_t value)
         std::numeric_limits<std::int32_t>::max()));
 }
 
-// What an absent text reads as: it counts as showing every sign.
+} // namespace
+
 ArchiveListing absentListing()
 {
     ArchiveListing listing;
@@ -53,7 +48,7 @@ ArchiveListing absentListing()
     return listing;
 }
 
-ArchiveListing fromPieces(std::uint64_t pieceCount, std::optional<QString> name, bool encrypted,
+ArchiveListing listingFromFacts(std::uint64_t pieceCount, std::optional<QString> name, bool encrypted,
     bool wrongPassword, bool shares, bool namesArchive, bool noEntries, std::uint32_t levels)
 {
     ArchiveListing listing;
@@ -70,64 +65,9 @@ ArchiveListing fromPieces(std::uint64_t pieceCount, std::optional<QString> name,
     return listing;
 }
 
-} // namespace
-
 std::int32_t ArchiveListing::passwordRuleCount() const
 {
     return saturated(std::int64_t(std::min<std::uint64_t>(pieceCount, INT64_MAX)) - 2);
-}
-
-std::optional<QString> decodeListing(const QByteArray& bytes)
-{
-    // Stateless, so that a character cut off at the end is an error rather than a remainder.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
-}
-
-ArchiveListing readListing(const std::optional<QString>& text, const QString& archiveFileName)
-{
-    if (!text)
-        return absentListing();
-
-    // Split at every "Path = ", left to right; n separators give n + 1 pieces. Piece 2 on are
-    // the entries.
-    std::uint64_t separators = 0;
-    std::optional<QString> name;
-    bool shares = true;
-    bool namesArchive = false;
-    const auto readEntry = [&](QStringView piece) {
-        const auto end = std::find_if(piece.begin(), piece.end(), [](QChar c) { return c == u'/' || c == u'\n'; });
-        const QStringView top = piece.first(end - piece.begin());
-        if (separators == 2) {
-            if (end != piece.end())
-                name = top.toString();
-        } else if (name && top != *name) {
-            shares = false;
-        }
-        namesArchive = namesArchive || (!archiveFileName.isEmpty() && top == archiveFileName);
-    };
-    qsizetype pieceBegin = 0;
-    for (qsizetype at = text->indexOf(kSeparator); at >= 0; at = text->indexOf(kSeparator, at + kSeparator.size())) {
-        if (separators >= 2)
-            readEntry(QStringView(*text).sliced(pieceBegin, at - pieceBegin));
-        ++separators;
-        pieceBegin = at + kSeparator.size();
-    }
-    if (separators >= 2)
-        readEntry(QStringView(*text).sliced(pieceBegin));
-
-    const qsizetype entryList = text->indexOf(kEntryList);
-    const bool noEntries = entryList >= 0 && !QStringView(*text).first(entryList).contains(kErrors)
-        && std::all_of(text->begin() + entryList + kEntryList.size(), text->end(),
-            [](QChar c) { return isBlank(c.unicode()); });
-    const QStringView header = entryList >= 0 ? QStringView(*text).first(entryList) : QStringView(*text);
-    const auto levels = std::uint32_t(std::min<qsizetype>(header.count(kTypeLine), UINT32_MAX));
-    return fromPieces(separators + 1, std::move(name),
-        text->contains(kEncryptedEntry) || text->contains(kCannotOpen), text->contains(kWrongPassword), shares,
-        namesArchive, noEntries, levels);
 }
 
 bool ListingReader::Search::step(char c)
@@ -287,7 +227,7 @@ ArchiveListing ListingReader::finish() const
         shares = false;
     if (mSeparators >= 2 && !mArchiveName.empty() && !namesArchive && mAgainstArchive.equals(0, mArchiveName))
         namesArchive = true;
-    return fromPieces(mSeparators + 1, std::move(name), mEncrypted, mWrong, shares, namesArchive,
+    return listingFromFacts(mSeparators + 1, std::move(name), mEncrypted, mWrong, shares, namesArchive,
         mEntryListSeen && !mErrorsSeen && !mEntryBytesSeen, mArchiveLevels);
 }
 

@@ -1,6 +1,6 @@
 // Where an archive's contents go: pure decisions from the archive path, its listing and the
 // preferences, with the path rules the whole expansion uses.
-#include "expansion/Planning.h"
+#include "core/Planning.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -1,5 +1,5 @@
 // Why an extraction failed, in plain words.
-#include "expansion/FailureReasons.h"
+#include "core/FailureReasons.h"
 
 #include <QRegularExpression>
 
