@@ -1,5 +1,6 @@
-// The progress bar of a real run: an encrypted archive, which the adapter writes into a hidden
-// folder and moves into place at the end, still shows its items as they appear.
+// The progress bar of a real run as the trace notes it: an encrypted archive, which the adapter
+// writes into a hidden folder and moves into place at the end, still shows its items as they
+// appear; and the trace's own clock.
 #include "e2e/PrivateSessionBus.h"
 
 #include "support/Processes.h"
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <csignal>
 #include <optional>
+#include <ctime>
 
 using namespace quendle::e2e;
 using namespace std::chrono_literals;
@@ -103,5 +105,30 @@ INSTANTIATE_TEST_SUITE_P(Archives, ProgressOfAnEncryptedArchive,
         EncryptedCase {"SevenZipWithEncryptedNames", "album.7z", {QStringLiteral("-pright"), QStringLiteral("-mhe=on")}},
         EncryptedCase {"Aes256Zip", "album.zip", {QStringLiteral("-pright"), QStringLiteral("-mem=AES256")}}),
     [](const testing::TestParamInfo<EncryptedCase>& info) { return std::string(info.param.name); });
+
+// The trace counts from the moment a launcher gives, or else from the process's own start;
+// "1" only switches it on.
+TEST(Trace, CountsFromTheGivenMomentOrElseFromTheProcessStart)
+{
+    timespec now {};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const qint64 fiveSecondsAgo = qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000 - 5000;
+    const struct {
+        QString value;
+        double least;
+        double most;
+    } cases[] = {{QStringLiteral("1"), 0, 5000}, {QString::number(fiveSecondsAgo), 5000, 65000}};
+    for (const auto& c : cases) {
+        Sandbox box;
+        RunOptions options;
+        options.environment = {{QStringLiteral("QUENDLE_TRACE_STARTUP"), c.value}};
+        const QuendleRun run = runQuendle(box, {QStringLiteral("--version")}, options);
+        static const QRegularExpression main(QStringLiteral("^quendle: +([0-9.]+) ms .* main$"), QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch match = main.match(run.err);
+        ASSERT_TRUE(match.hasMatch()) << qPrintable(run.describe());
+        EXPECT_GE(match.captured(1).toDouble(), c.least) << qPrintable(c.value) << '\n' << qPrintable(run.err);
+        EXPECT_LT(match.captured(1).toDouble(), c.most) << qPrintable(c.value) << '\n' << qPrintable(run.err);
+    }
+}
 
 } // namespace
