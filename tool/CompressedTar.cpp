@@ -431,6 +431,67 @@ private:
     std::string mLine;
 };
 
+// Whether the tar there is GNU tar, whose switches and behaviour the shortcut relies on (a
+// BSD or BusyBox tar is not asked).
+bool isGnuTar(const std::string& tar)
+{
+    int out[2];
+    if (!makePipe(out))
+        return false;
+    const pid_t child = startChild({tar, "--version"}, {-1, out[1], -1});
+    close(out[1]);
+    std::string text;
+    char buffer[4096];
+    while (child >= 0 && text.size() < 65536) {
+        const std::size_t size = readSome(out[0], buffer, sizeof buffer);
+        if (size == 0)
+            break;
+        text.append(buffer, size);
+    }
+    close(out[0]);
+    if (child < 0)
+        return false;
+    return succeeded(waitChild(child)) && text.starts_with("tar (GNU tar) ");
+}
+
+// Whether the tar's headers, each with its right checksum, lead one after the other to the
+// zero block that ends it. 7-Zip quietly stops at bytes that are no header where GNU tar
+// complains and fails; such a tar is left to 7-Zip.
+bool endsWhereItShould(int tar)
+{
+    char block[512];
+    for (std::uint64_t at = 0;; ) {
+        if (pread(tar, block, sizeof block, off_t(at)) != ssize_t(sizeof block))
+            return false;
+        if (std::all_of(std::begin(block), std::end(block), [](char c) { return c == 0; }))
+            return true;
+        const auto octal = [&](std::size_t from, std::size_t size, std::uint64_t* value) {
+            *value = 0;
+            std::size_t i = from;
+            while (i < from + size && block[i] == ' ')
+                ++i;
+            const std::size_t first = i;
+            for (; i < from + size && block[i] >= '0' && block[i] <= '7'; ++i)
+                *value = *value * 8 + std::uint64_t(block[i] - '0');
+            if (i == first || *value >= (std::uint64_t(1) << 40))
+                return false;
+            for (; i < from + size; ++i) {
+                if (block[i] != ' ' && block[i] != '\0')
+                    return false;
+            }
+            return true;
+        };
+        std::uint64_t sum = 0;
+        for (std::size_t i = 0; i < sizeof block; ++i)
+            sum += i >= 148 && i < 156 ? ' ' : static_cast<unsigned char>(block[i]);
+        std::uint64_t recorded = 0;
+        std::uint64_t size = 0;
+        if (!octal(148, 8, &recorded) || recorded != sum || !octal(124, 12, &size))
+            return false;
+        at += sizeof block + (size + 511) / 512 * 512;
+    }
+}
+
 // Makes a folder and the missing folders above it, as 7-Zip does for its output folder.
 bool makeOutputFolder(const std::string& path)
 {
@@ -454,7 +515,7 @@ std::optional<int> extractWithGnuTar(const Request& request, int tar, const std:
         || !call.outputFolder || call.outputFolder->empty() || call.password)
         return std::nullopt;
     const std::string gnuTar = findOnPath("tar");
-    if (gnuTar.empty())
+    if (gnuTar.empty() || !isGnuTar(gnuTar))
         return std::nullopt;
     const std::string& output = *call.outputFolder;
     for (const std::string& top : tops) {
@@ -462,13 +523,13 @@ std::optional<int> extractWithGnuTar(const Request& request, int tar, const std:
         if (lstat((output + '/' + top).c_str(), &info) == 0 || errno != ENOENT)
             return std::nullopt;
     }
-    if (!makeOutputFolder(output))
+    if (!endsWhereItShould(tar) || !makeOutputFolder(output))
         return std::nullopt;
     int out[2];
     int err[2];
     if (!makePipe(out) || !makePipe(err))
         return std::nullopt;
-    const pid_t child = startChild({gnuTar, "-x", "-f", "-", "-C", output, "--no-same-owner", "--no-same-permissions"},
+    const pid_t child = startChild({gnuTar, "-x", "-f", "-", "-C", output, "--no-same-owner", "--no-same-permissions", "--warning=none"},
         {tar, out[1], err[1]});
     const int startError = errno;
     close(out[1]);
