@@ -12,7 +12,8 @@ Builds its archives with 7-Zip in a work folder, then, in one run, times:
   baseline   quendle as above, from another build (--baseline DIR): before and after in one run
   list       7zz l -slt ARCHIVE alone (what the opening listing would cost with 7-Zip)
   aunpack    aunpack -X OUT ARCHIVE (Debian's atool), when installed: a command-line peer
-  tar        GNU tar xf with the same decompressor (tar xzf, tar xJf), for the compressed tars
+  tar        GNU tar xf with the same decompressor (tar xzf, tar xJf, tar --zstd -xf), for the
+             compressed tars
 
 "bare" is what 7-Zip alone does: 7zz x for zips, 7zz x -p for the encrypted ones (quendle gets
 the same password typed on a terminal), the pipe 7zz x -so | 7zz x -si -ttar for the compressed
@@ -24,7 +25,7 @@ their ratios to bare 7zz in the same run, and quendle's peak memory (its own VmH
 
 Modes:
   expand  the archives (60 files of 2 MB in all; one 300 MB file; 20,000 small files in 200
-          folders; 200,000 tiny files; the 20,000 files as .tar.gz and .tar.xz; the 300 MB file
+          folders; 200,000 tiny files; the 20,000 files as .tar.gz, .tar.xz and .tar.zst; the 300 MB file
           as an AES-256 zip and the 20,000 files as an AES-256 7z; a RAR of 1,000 files) on the
           work folder's file system (disk; --tmpfs for /dev/shm): bare, list, quendle, aunpack,
           tar
@@ -62,13 +63,15 @@ ARCHIVES = {
     "200k": ("200,000 tiny files", "tiny", 1.15),
     "20k.tar.gz": ("20,000 small files, .tar.gz", "small", None),
     "20k.tar.xz": ("20,000 small files, .tar.xz", "small", None),
+    "20k.tar.zst": ("20,000 small files, .tar.zst", "small", None),
     "aes": ("one 300 MB file, AES-256 zip, right password", "big.bin", 1.10),
     "aes7z": ("20,000 small files, AES-256 7z, right password", "small", 1.10),
     "rar": ("RAR of 1,000 files", "thousand", 1.3),
 }
 # The compressed tars' own target: against GNU tar with the same decompressor.
 TAR_TARGET = 1.10
-TAR_FLAGS = {"20k.tar.gz": "-xzf", "20k.tar.xz": "-xJf"}
+TAR_FLAGS = {"20k.tar.gz": ["-xzf"], "20k.tar.xz": ["-xJf"], "20k.tar.zst": ["--zstd", "-xf"]}
+TAR_COMPRESSORS = {"20k.tar.gz": "--gzip", "20k.tar.xz": "--xz", "20k.tar.zst": "--zstd"}
 PASSWORD = "bench-secret"
 ENCRYPTED = ("aes", "aes7z")
 POLL_ARCHIVES = ("20k", "200k")
@@ -186,6 +189,7 @@ def build_archives(names, folder, args):
                       "aes": {"big_mb": args.big_mb, "password": PASSWORD},
                       "20k": {"small": args.small_files}, "200k": {"tiny": args.tiny_files},
                       "20k.tar.gz": {"small": args.small_files}, "20k.tar.xz": {"small": args.small_files},
+                      "20k.tar.zst": {"small": args.small_files},
                       "aes7z": {"small": args.small_files, "password": PASSWORD},
                       "rar": {"thousand": 1000}, "small": {"sixty": 60}}[name]
         if os.path.exists(archive) and os.path.exists(stamp):
@@ -208,13 +212,13 @@ def build_archives(names, folder, args):
                 entries = fill_big(source, args.big_mb, args.big_data if name == "big" else "random")
             elif name == "small":
                 entries = fill_sixty(source)
-            elif name in ("20k", "20k.tar.gz", "20k.tar.xz", "aes7z"):
+            elif name in ("20k", "20k.tar.gz", "20k.tar.xz", "20k.tar.zst", "aes7z"):
                 entries = fill_many(source, "small", args.small_files, 200, lambda n: 200 + (n * 7919) % 3800)
             else:
                 entries = fill_many(source, "tiny", args.tiny_files, 1000, lambda n: 10 + (n * 31) % 90)
             top = ARCHIVES[name][1]
             if name in TAR_FLAGS:
-                run_checked(["tar", "-c", "-f", archive, "--" + ("gzip" if name.endswith("gz") else "xz"), top],
+                run_checked(["tar", "-c", "-f", archive, TAR_COMPRESSORS[name], top],
                             cwd=source)
             elif name == "aes":
                 run_checked([seven_zip(), "a", "-tzip", "-mx=1", "-mem=AES256", "-p" + PASSWORD, archive, top],
@@ -370,7 +374,7 @@ class Bench:
         elif variant == "bare":
             seconds, status, _, _ = timed(bare)
         elif variant == "tar":
-            seconds, status, _, _ = timed(["tar", "-C", out, TAR_FLAGS[name], archive])
+            seconds, status, _, _ = timed(["tar", "-C", out] + TAR_FLAGS[name] + [archive])
         elif variant == "list":
             seconds, status, _, _ = timed([self.sevenzip, "l", archive, "-slt"]
                                           + (["-p" + PASSWORD] if name in ENCRYPTED else []))
@@ -498,7 +502,7 @@ def main():
     parser.add_argument("--mode", choices=("expand", "poll", "all"), default="all")
     parser.add_argument("--runs", type=int, default=3, help="timed runs of each variant (default 3)")
     parser.add_argument("--archives", default="small,big,20k,200k",
-                        help="which archives (default small,big,20k,200k; also 20k.tar.gz, 20k.tar.xz, aes, "
+                        help="which archives (default small,big,20k,200k; also 20k.tar.gz, 20k.tar.xz, 20k.tar.zst, aes, "
                              "aes7z, rar)")
     parser.add_argument("--unpaced", action="store_true", help="also time bare 7zz beside a walk on every tick")
     parser.add_argument("--poll-driver", help="the poll driver (default: found in the build folder)")

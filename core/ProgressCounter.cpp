@@ -1,6 +1,8 @@
 // Counts the items that have appeared below the extraction's result, for the progress bar.
 #include "core/ProgressCounter.h"
 
+#include "base/AsideFolder.h"
+
 #include <QFile>
 #include <QMetaObject>
 
@@ -9,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,9 +75,8 @@ public:
     {
     }
 
-    std::uint64_t run(const QString& root)
+    std::uint64_t run(const QByteArray& path)
     {
-        const QByteArray path = QFile::encodeName(root);
         if (path.isEmpty())
             return 0;
         // A missing path, a file or a symbolic link counts 0.
@@ -141,7 +143,39 @@ CountPacer::Time steadyNow()
 
 std::uint64_t countEntriesBelow(const QString& root, const std::atomic<bool>& cancelled)
 {
-    return Walk(cancelled).run(root);
+    return Walk(cancelled).run(QFile::encodeName(root));
+}
+
+std::uint64_t countExtractedItems(const QString& root, std::chrono::system_clock::time_point notBefore,
+    const std::atomic<bool>& cancelled)
+{
+    const QByteArray path = QFile::encodeName(root);
+    struct stat status {};
+    const qsizetype slash = path.lastIndexOf('/');
+    if (::lstat(path.constData(), &status) == 0 || errno != ENOENT || slash < 0 || slash + 1 == path.size())
+        return Walk(cancelled).run(path);
+    const QByteArray folder = path.left(slash); // empty for the root folder
+    const QByteArray name = path.mid(slash + 1);
+    DIR* beside = ::opendir(folder.isEmpty() ? "/" : folder.constData());
+    if (!beside)
+        return 0;
+    const std::string_view prefix = base::kAsideFolderPrefix;
+    const uid_t self = ::geteuid();
+    std::uint64_t count = 0;
+    while (const dirent* entry = ::readdir(beside)) {
+        if (cancelled.load(std::memory_order_relaxed))
+            break;
+        if (!std::string_view(entry->d_name).starts_with(prefix))
+            continue;
+        struct stat aside {};
+        if (::fstatat(::dirfd(beside), entry->d_name, &aside, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(aside.st_mode)
+            || aside.st_uid != self
+            || std::chrono::system_clock::from_time_t(aside.st_ctim.tv_sec) + std::chrono::seconds(1) < notBefore)
+            continue;
+        count += Walk(cancelled).run(folder + '/' + entry->d_name + '/' + name);
+    }
+    ::closedir(beside);
+    return count;
 }
 
 std::uint64_t countEntriesBelow(const QString& root)
@@ -154,8 +188,8 @@ std::uint64_t countEntriesBelow(const QString& root)
 
 ProgressCounter::ProgressCounter(QString root, QObject* parent)
     : ProgressCounter(std::move(root), steadyNow,
-          [](const QString& folder, const std::atomic<bool>& cancelled) {
-              return countEntriesBelow(folder, cancelled);
+          [since = std::chrono::system_clock::now()](const QString& folder, const std::atomic<bool>& cancelled) {
+              return countExtractedItems(folder, since, cancelled);
           },
           parent)
 {

@@ -32,7 +32,7 @@ private:
 };
 
 // Counts every file and folder at any depth below a folder (0 when the path is missing or
-// not a folder). Cheap enough to be asked on every tick of the progress timer: it never
+// not a folder; see countExtractedItems for what is counted by default). Cheap enough to be asked on every tick of the progress timer: it never
 // blocks the caller, walks off the caller's thread, never runs two walks at once, and paces
 // its walks by their own cost so that counting does not slow the archiver down.
 class ProgressCounter : public QObject {
@@ -43,6 +43,7 @@ public:
     using Clock = std::function<CountPacer::Time()>;
     using CountFunction = std::function<std::uint64_t(const QString& root, const std::atomic<bool>& cancelled)>;
 
+    // Counts with countExtractedItems, taking aside folders made from now on.
     explicit ProgressCounter(QString root, QObject* parent = nullptr);
     // For tests and measurements: another clock and another way of counting.
     ProgressCounter(QString root, Clock clock, CountFunction count, QObject* parent = nullptr);
@@ -98,5 +99,12 @@ private:
 std::uint64_t countEntriesBelow(const QString& root);
 // The same, giving up (with a partial count) as soon as cancelled becomes true.
 std::uint64_t countEntriesBelow(const QString& root, const std::atomic<bool>& cancelled);
+// What an extraction whose result is root has written so far. An encrypted archive is written
+// into a hidden aside folder beside root and moved into place only at the end; while root is
+// not there, the entries below the item of root's name in such a folder are counted instead.
+// Only our own aside folders changed at notBefore or later count, so one left over from an
+// earlier run does not.
+std::uint64_t countExtractedItems(const QString& root, std::chrono::system_clock::time_point notBefore,
+    const std::atomic<bool>& cancelled);
 
 } // namespace quendle

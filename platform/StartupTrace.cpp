@@ -1,3 +1,4 @@
+// Notes when each step of a launch came, on standard error, when QUENDLE_TRACE_STARTUP asks for it.
 #include "platform/StartupTrace.h"
 
 #include <cstdio>
@@ -46,13 +47,14 @@ void traceStep(const char* step)
     if (!value)
         return;
     // A launcher may give the moment it started Quendle (milliseconds on the boot-time clock);
-    // the process's own start time is known only to a clock tick.
-    static const double given = std::strtod(value, nullptr);
-    static const double started = given > 0 ? given : processStartMs();
+    // the process's own start time is known only to a clock tick. A value that is no moment of
+    // the last minute ("1") only switches the trace on.
     static std::mutex mutex;
     const std::lock_guard lock(mutex); // the waiter thread notes a step too
-    static double last = started;
     const double now = nowMs(CLOCK_BOOTTIME);
+    static const double given = std::strtod(value, nullptr);
+    static const double started = given > 0 && given <= now && now - given < 60000 ? given : processStartMs();
+    static double last = started;
     std::fprintf(stderr, "quendle: %8.1f ms (+%6.1f) %s\n", now - started, now - last, step);
     last = now;
 }

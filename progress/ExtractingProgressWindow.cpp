@@ -1,6 +1,7 @@
 // The progress window's controller: loads the form, adds the bar, relays the stop request.
 #include "progress/ExtractingProgressWindow.h"
 
+#include "platform/StartupTrace.h"
 #include "progress/BusyIndicator.h"
 #include "progress/ProgressIndicator.h"
 #include "ui_ExtractingProgressWindow.h"
@@ -11,6 +12,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
 
 namespace quendle {
 
@@ -117,6 +120,9 @@ void ExtractingProgressWindow::updateProgressIndicatorValue(double value)
 {
     if (ProgressIndicator* bar = determinateBar())
         bar->incrementBy(value - mCurrentValue);
+    // The trace shows when the items appeared, not only when the run began and ended.
+    if (value != mCurrentValue)
+        traceStep(("progress " + std::to_string(std::uint64_t(std::max(value, 0.0)))).c_str());
     mCurrentValue = value;
 }
 

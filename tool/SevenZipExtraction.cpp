@@ -1,6 +1,7 @@
 // 7-Zip's extraction: zip names stored in a DOS code page renamed afterwards to the readable
 // names the listing showed, an encrypted zip or 7z extracted aside first, and unar's extraction
 // when 7-Zip cannot open the archive.
+#include "base/AsideFolder.h"
 #include "tool/Backends.h"
 #include "tool/Children.h"
 #include "tool/CodePage.h"
@@ -227,7 +228,7 @@ int extractWithSevenZip(const Request& request)
     const std::string head = headOf(request.archive);
     if (call.password && shortcutsAllowed() && (looksLikeZip(head) || looksLikeSevenZip(head))) {
         madeOutput = makeFolders(output);
-        std::string pattern = output + "/.quendle-XXXXXX";
+        std::string pattern = output + '/' + std::string(base::kAsideFolderPrefix) + "XXXXXX";
         if (mkdtemp(pattern.data()))
             aside = pattern;
     }

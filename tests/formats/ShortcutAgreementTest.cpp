@@ -1,5 +1,6 @@
 // The archiver adapter's shortcuts against its plain way (QUENDLE_ADAPTER_NO_SHORTCUTS=1): a
-// compressed tar extracted from the copy its listing kept, an encrypted zip or 7z extracted aside
+// compressed tar extracted from the copy its listing kept (by GNU tar when it is plain), an
+// encrypted zip or 7z extracted aside
 // and moved into place, RAR and StuffIt sent straight to lsar and unar. Each must leave on disk
 // exactly what the plain way leaves: names, contents, modes, times and links.
 #include "core/Listing.h"
@@ -82,7 +83,7 @@ void writeRichTree(const QString& source)
 
 QStringList tarCopies(const QString& cacheHome)
 {
-    return QDir(cacheHome + QStringLiteral("/quendle")).entryList({QStringLiteral("tar-*")}, QDir::Files);
+    return QDir(cacheHome + QStringLiteral("/quendle")).entryList({QStringLiteral("tar-*.tar")}, QDir::Files);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -173,6 +174,128 @@ TEST(TarCopy, IsNeverTakenForAnotherArchiveOrALaterOne)
     EXPECT_TRUE(tarCopies(cache).isEmpty());
     EXPECT_NE(adapter.extract(first, dir.path() + QStringLiteral("/three")).exitCode(), 0);
 }
+
+// A plain tar (files and folders with short ASCII names, permission bits alone, whole-second
+// times) is written by GNU tar; anything else still by 7-Zip. Either way the result is 7-Zip's,
+// under the user's umask too. Entries: name, mode, seconds, contents (a name ending in "/" is a
+// folder, "->" in the contents makes a symbolic link).
+const char* const kCraftTarGz = R"(
+import gzip, io, json, sys, tarfile
+archive, form, entries = sys.argv[1], sys.argv[2], json.loads(sys.argv[3])
+buffer = io.BytesIO()
+with tarfile.open(fileobj=buffer, mode="w", format=tarfile.PAX_FORMAT if form == "pax" else tarfile.GNU_FORMAT) as t:
+    for name, mode, seconds, data in entries:
+        info = tarfile.TarInfo(name.rstrip("/"))
+        info.mode, info.mtime = mode, seconds
+        if name.endswith("/"):
+            info.type = tarfile.DIRTYPE
+            t.addfile(info)
+        elif data.startswith("->"):
+            info.type, info.linkname = tarfile.SYMTYPE, data[2:]
+            t.addfile(info)
+        else:
+            info.size = len(data.encode())
+            t.addfile(info, io.BytesIO(data.encode()))
+    end = t.offset
+data = buffer.getvalue()
+# "noend": no zero blocks after the last entry, other bytes instead
+with open(archive, "wb") as f:
+    f.write(gzip.compress(data[:end] + b"\x01" * 1000 if form == "noend" else data))
+)";
+
+struct PlainTarCase {
+    const char* name;
+    const char* entries; // JSON, for kCraftTarGz
+    const char* form;
+    mode_t umask;
+    bool byGnuTar;
+};
+
+void PrintTo(const PlainTarCase& c, std::ostream* out) { *out << c.name; }
+
+const char* const kPlainEntries = R"([["top/", 493, 1000000000, ""], ["top/a", 384, 1000000001, "a"],
+    ["top/b c", 509, 1000000002, "b"], ["top/sub/", 488, 1000000003, ""], ["top/sub/d", 420, 1000000004, "d"],
+    ["top/empty/", 511, 1000000005, ""]])";
+
+const PlainTarCase kPlainTars[] = {
+    {"Plain", kPlainEntries, "gnu", 022, true},
+    {"PlainUnderAStrictUmask", kPlainEntries, "gnu", 077, true},
+    {"FilesBeforeTheirFolder", R"([["top/sub/d", 420, 1000000004, "d"], ["top/sub/", 456, 1000000003, ""],
+        ["top/", 493, 1000000000, ""]])", "gnu", 027, true},
+    {"SymbolicLink", R"([["top/", 493, 1000000000, ""], ["top/a", 420, 1000000001, "a"], ["top/l", 511, 1000000002, "->a"]])",
+        "gnu", 022, false},
+    {"SetUserId", R"([["top/", 493, 1000000000, ""], ["top/a", 2541, 1000000001, "a"]])", "gnu", 022, false},
+    {"BackslashInAName", R"([["top/", 493, 1000000000, ""], ["top/a\\b", 420, 1000000001, "a"]])", "gnu", 022, false},
+    {"PlainUstar", kPlainEntries, "pax", 022, true},
+    {"OtherBytesWhereTheEndShouldBe", kPlainEntries, "noend", 022, false},
+    {"PaxTimesInFractionsOfASecond", R"([["top/", 493, 1000000000.25, ""], ["top/a", 420, 1000000001.5, "a"]])", "pax", 022,
+        false},
+};
+
+class PlainTarAgreement : public ::testing::TestWithParam<PlainTarCase> {};
+
+TEST_P(PlainTarAgreement, GnuTarWritesWhat7ZipWrites)
+{
+    QUENDLE_REQUIRE_SEVEN_ZIP();
+    const PlainTarCase& c = GetParam();
+    QTemporaryDir dir;
+    const QString archive = dir.path() + QStringLiteral("/album.tar.gz");
+    QString made;
+    ASSERT_TRUE(test::runPython(QString::fromLatin1(kCraftTarGz),
+        {archive, QString::fromLatin1(c.form), QString::fromLatin1(c.entries)}, &made)) << qPrintable(made);
+    // GNU tar through a stand-in that leaves a mark when it is run.
+    const QString bin = dir.path() + QStringLiteral("/bin");
+    const QString mark = dir.path() + QStringLiteral("/tar-ran");
+    test::writeFile(bin + QStringLiteral("/tar"),
+        QStringLiteral("#!/bin/sh\n[ \"$1\" = --version ] || : > '%1'\nexec '%2' \"$@\"\n").arg(mark, QStandardPaths::findExecutable(QStringLiteral("tar"))).toUtf8(),
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::link(test::sevenZip(), bin + u'/' + QFileInfo(test::sevenZip()).fileName());
+
+    const QString cache = dir.path() + QStringLiteral("/cache");
+    Adapter plain(cache, false);
+    Adapter shortcut(cache, true);
+    plain.setPath(bin);
+    shortcut.setPath(bin);
+    const mode_t before = ::umask(c.umask);
+    const test::ToolRun plainRun = plain.extract(archive, dir.path() + QStringLiteral("/plain"));
+    shortcut.list(archive);
+    const test::ToolRun run = shortcut.extract(archive, dir.path() + QStringLiteral("/short"));
+    ::umask(before);
+
+    ASSERT_EQ(plainRun.exitCode(), 0) << qPrintable(describe(plainRun));
+    EXPECT_EQ(run.exitCode(), 0) << qPrintable(describe(run));
+    EXPECT_EQ(QFile::exists(mark), c.byGnuTar);
+    EXPECT_EQ(test::describeTree(dir.path() + QStringLiteral("/short")), test::describeTree(dir.path() + QStringLiteral("/plain")));
+    EXPECT_EQ(QDir(cache + QStringLiteral("/quendle")).entryList(QDir::Files), QStringList())
+        << "the extraction took the copy and its note";
+}
+
+// GNU tar's failure reaches the alert as 7-Zip's would: its reason on an "ERROR:" line.
+TEST(PlainTar, AFailureOfGnuTarIsToldIn7ZipsWords)
+{
+    QUENDLE_REQUIRE_SEVEN_ZIP();
+    QTemporaryDir dir;
+    const QString archive = dir.path() + QStringLiteral("/album.tar.gz");
+    QString made;
+    ASSERT_TRUE(test::runPython(QString::fromLatin1(kCraftTarGz), {archive, QStringLiteral("gnu"), QString::fromLatin1(kPlainEntries)},
+        &made)) << qPrintable(made);
+    const QString bin = dir.path() + QStringLiteral("/bin");
+    test::writeFile(bin + QStringLiteral("/tar"),
+        "#!/bin/sh\n[ \"$1\" = --version ] && echo 'tar (GNU tar) 1.34' && exit 0\n"
+        "echo 'tar: top/a: Cannot write: No space left on device' >&2\n"
+        "echo 'tar: Exiting with failure status due to previous errors' >&2\nexit 2\n",
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::link(test::sevenZip(), bin + u'/' + QFileInfo(test::sevenZip()).fileName());
+    Adapter adapter(dir.path() + QStringLiteral("/cache"), true);
+    adapter.setPath(bin);
+    adapter.list(archive);
+    const test::ToolRun run = adapter.extract(archive, dir.path() + QStringLiteral("/out"));
+    EXPECT_NE(run.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(run.out + run.err).trimmed(), QStringLiteral("ERROR: top/a: Cannot write: No space left on device"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Trees, PlainTarAgreement, ::testing::ValuesIn(kPlainTars),
+    [](const ::testing::TestParamInfo<PlainTarCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------------
 // Encrypted zips and 7z: extracted aside, then moved into place.

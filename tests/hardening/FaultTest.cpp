@@ -86,22 +86,6 @@ private:
     bool mOwnerChange;
 };
 
-// The first process below `ancestor` with this command name.
-pid_t descendantNamed(pid_t ancestor, const QString& name)
-{
-    std::vector<pid_t> pending {ancestor};
-    while (!pending.empty()) {
-        const pid_t parent = pending.back();
-        pending.pop_back();
-        for (const pid_t child : childrenOf(parent)) {
-            if (commandName(child) == name)
-                return child;
-            pending.push_back(child);
-        }
-    }
-    return -1;
-}
-
 // Processes whose command line mentions the text (an archive path): none may outlive a run.
 QStringList processesMentioning(const QString& text)
 {
@@ -157,7 +141,7 @@ TEST(Faults, SevenZipKilledInTheMiddleOfAnExtraction)
     RunOptions options;
     options.whileRunning = [&](pid_t quendle) {
         // Killed once it has written something, long before its 2 GiB.
-        const pid_t sevenZip = descendantNamed(quendle, QStringLiteral("7zz"));
+        const pid_t sevenZip = quendle::test::descendantNamed(quendle, QStringLiteral("7zz"));
         const QFileInfo partial(box.work() + QStringLiteral("/zeros"));
         if (sevenZip <= 0 || !partial.exists() || partial.size() == 0)
             return true;

@@ -107,6 +107,49 @@ TEST_P(CountEntries, CountsEveryEntryBelowTheRoot)
 INSTANTIATE_TEST_SUITE_P(Trees, CountEntries, testing::ValuesIn(kTrees),
     [](const testing::TestParamInfo<TreeCase>& info) { return std::string(info.param.name); });
 
+// What an extraction has written so far when an encrypted archive is written aside first:
+// "r" is the planned result, ".quendle-…/r" what the archiver is filling. Cases with a
+// stale aside folder take one changed before the counting began.
+struct ExtractedCase {
+    const char* name;
+    std::function<void(const fs::path& dir)> make;
+    bool stale; // the counting began an hour after the tree was made
+    std::uint64_t expected;
+};
+
+std::ostream& operator<<(std::ostream& out, const ExtractedCase& c) { return out << c.name; }
+
+const ExtractedCase kExtracted[] = {
+    {"PlannedPlaceOnly", [](const fs::path& d) { touch(d / "r/a"); touch(d / "r/b/c"); }, false, 3},
+    {"AsideWhileThePlannedPlaceIsMissing", [](const fs::path& d) { touch(d / ".quendle-Ab12Cd/r/a"); touch(d / ".quendle-Ab12Cd/r/b/c"); },
+        false, 3},
+    {"PlannedPlaceOnceMovedThere", [](const fs::path& d) { touch(d / "r/a"); touch(d / ".quendle-Ab12Cd/r/a"); }, false, 1},
+    {"StaleAside", [](const fs::path& d) { touch(d / ".quendle-Ab12Cd/r/a"); }, true, 0},
+    {"OtherNameAside", [](const fs::path& d) { touch(d / ".quendle-Ab12Cd/other/a"); }, false, 0},
+    {"AsideThatIsALink",
+        [](const fs::path& d) {
+            touch(d / "elsewhere/r/a");
+            fs::create_directory_symlink(d / "elsewhere", d / ".quendle-Ab12Cd");
+        },
+        false, 0},
+    {"FolderWithoutThePrefix", [](const fs::path& d) { touch(d / ".other-Ab12Cd/r/a"); }, false, 0},
+};
+
+class CountExtracted : public testing::TestWithParam<ExtractedCase> { };
+
+TEST_P(CountExtracted, CountsThePlannedPlaceElseAFreshAsideFolder)
+{
+    QTemporaryDir dir;
+    const fs::path base = dir.path().toStdString();
+    GetParam().make(base);
+    const auto since = std::chrono::system_clock::now() + (GetParam().stale ? 1h : 0h);
+    const std::atomic<bool> never {false};
+    EXPECT_EQ(countExtractedItems(dir.path() + QStringLiteral("/r"), since, never), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Trees, CountExtracted, testing::ValuesIn(kExtracted),
+    [](const testing::TestParamInfo<ExtractedCase>& info) { return std::string(info.param.name); });
+
 TEST(CountEntries, AgreesWithARecursiveListingOnARandomTree)
 {
     QTemporaryDir dir;

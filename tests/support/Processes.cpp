@@ -42,6 +42,21 @@ std::vector<pid_t> childrenOf(pid_t parent)
     return children;
 }
 
+pid_t descendantNamed(pid_t ancestor, const QString& name)
+{
+    std::vector<pid_t> pending {ancestor};
+    while (!pending.empty()) {
+        const pid_t parent = pending.back();
+        pending.pop_back();
+        for (const pid_t child : childrenOf(parent)) {
+            if (commandName(child) == name)
+                return child;
+            pending.push_back(child);
+        }
+    }
+    return -1;
+}
+
 QString commandName(pid_t pid)
 {
     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));

@@ -10,6 +10,8 @@ namespace quendle::test {
 
 // The processes, alive or zombie, whose parent is `parent`.
 std::vector<pid_t> childrenOf(pid_t parent);
+// A process named `name` among the descendants of `ancestor` (at any depth); -1 when none.
+pid_t descendantNamed(pid_t ancestor, const QString& name);
 QString commandName(pid_t pid);
 // VmRSS and VmHWM from /proc/<pid>/status, in KiB; -1 when the process is gone.
 qint64 residentKiB(pid_t pid);
