@@ -191,7 +191,7 @@ int main(int argc, char** argv)
     if (!files.isEmpty())
         delegate.applicationOpenFiles(files);
     delegate.applicationDidFinishLaunching();
-    const int status = QApplication::exec();
+    const int status = seam.endedWith() ? *seam.endedWith() : QApplication::exec();
     quendle::traceStep("end");
     return status;
 }

@@ -260,7 +260,10 @@ std::optional<QStringList> DesktopSeam::runOpenPanel(const OpenPanel& panel)
 void DesktopSeam::terminate(int status)
 {
     // Queued, so that a terminate asked for before the event loop starts still ends it.
-    QMetaObject::invokeMethod(qApp, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(qApp, [this, status] {
+        mEndedWith = status;
+        QCoreApplication::exit(status);
+    }, Qt::QueuedConnection);
 }
 
 void DesktopSeam::exitProcess(int status)
