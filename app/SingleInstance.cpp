@@ -21,9 +21,10 @@ namespace {
 constexpr char kTaken = 'K';
 constexpr quint32 kLargestMessage = 16u << 20;
 constexpr int kConnectTimeoutMs = 1000;
-// The running instance answers from its event loop, which a long listing or password check may
-// hold for minutes. A launch that gave up would expand its archive beside the running one, so
-// it waits for as long as that instance lives, and says so on the terminal after a moment.
+// The running instance answers from its event loop, which keeps turning while it lists or checks
+// a password, but a question asked on its terminal (no display) holds it until it is answered.
+// A launch that gave up would expand its archive beside the running one, so it waits for as
+// long as that instance lives, and says so on the terminal after a moment.
 constexpr int kWaitNoticeMs = 2000;
 
 // Only a real folder of ours that nobody else can enter may hold the socket: anything else

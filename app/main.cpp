@@ -2,6 +2,7 @@
 #include "app/QuendleAppDelegate.h"
 #include "app/SingleInstance.h"
 #include "platform/DesktopSeam.h"
+#include "platform/EventLoopProbe.h"
 #include "platform/Paths.h"
 #include "platform/StartupTrace.h"
 #include "platform/Translations.h"
@@ -185,10 +186,12 @@ int main(int argc, char** argv)
         }
     });
 
+    // From here on the event loop's thread is to answer at any moment (QUENDLE_PROBE_EVENT_LOOP).
+    const quendle::EventLoopProbe probe;
     if (!files.isEmpty())
         delegate.applicationOpenFiles(files);
     delegate.applicationDidFinishLaunching();
-    const int status = QApplication::exec();
+    const int status = seam.endedWith() ? *seam.endedWith() : QApplication::exec();
     quendle::traceStep("end");
     return status;
 }

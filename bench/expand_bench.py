@@ -32,6 +32,13 @@ Modes:
   poll    the 20,000- and 200,000-file archives on disk and on tmpfs: bare, bare+poll, quendle
   all     both (default)
 
+Probe (--probe): quendle alone over the 200,000-file zip (its opening listing) and the AES zip (its
+password check, the password typed on a terminal), --runs times each, with QUENDLE_PROBE_EVENT_LOOP
+set: the longest gap between two ticks of quendle's 5 ms probe timer on the event loop's thread,
+and the longest wait of a hand-over sent to quendle's socket every 50 ms while it runs (the message
+a launch without files sends). With --baseline, that build's quendle is probed too. Targets: a
+gap <= 50 ms beyond the tick, a hand-over answered within 100 ms.
+
 Targets: quendle/bare <= 1.05 for the big file and <= 1.15 for the file-heavy archives, <= 1.10
 for the encrypted ones, <= 1.3 of unar for the RAR, quendle/tar <= 1.10 for the compressed tars,
 quendle's peak memory < 80 MB, and bare+poll/bare <= 1.05 on disk. Benchmarks never fail on
@@ -39,6 +46,7 @@ time: "MISSED" only marks a ratio.
 
 Example:
   bench/expand_bench.py --build build --runs 3
+  bench/expand_bench.py --probe --runs 3 --baseline OTHER_BUILD
 """
 
 import argparse
@@ -46,11 +54,14 @@ import json
 import os
 import platform
 import shutil
+import re
 import signal
+import socket
 import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -492,6 +503,112 @@ def measure_all(bench, plan, archives, disk_work, shm_work):
         remove_tree(os.path.join(work, "homes"))
 
 
+# ------------------------------------------------------------------------------------------------
+# The event loop's probe
+
+PROBE_ARCHIVES = ("200k", "aes")
+PROBE_GAP_TARGET_MS = 50.0
+PROBE_HANDOVER_TARGET_MS = 100.0
+PROBE_LINE = re.compile(r"event loop probe: longest gap between ticks ([0-9.]+) ms \(ending ([0-9.]+) ms")
+
+
+class HandOverProber(threading.Thread):
+    """Sends the message of a launch without files (an empty list: the running quendle only comes
+    forward) to quendle's socket every 50 ms and keeps the longest wait for its answer."""
+
+    def __init__(self, socket_path):
+        super().__init__(daemon=True)
+        self.socket_path = socket_path
+        self.stopping = threading.Event()
+        self.longest_ms = 0.0
+        self.answered = 0
+
+    def run(self):
+        while not self.stopping.wait(0.05):
+            client = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+            client.settimeout(30)
+            try:
+                client.connect(self.socket_path)
+            except OSError:
+                client.close()
+                continue  # not listening yet, or gone
+            started = time.perf_counter()
+            try:
+                client.sendall(b"\0\0\0\0")
+                answer = client.recv(1)
+            except OSError:
+                answer = b""
+            finally:
+                client.close()
+            if answer == b"K":
+                self.answered += 1
+                self.longest_ms = max(self.longest_ms, (time.perf_counter() - started) * 1e3)
+
+
+def probe_run(bench, program, name, archive, entries, work, run_id):
+    out = os.path.join(work, "out")
+    fresh_output(out, os.path.join(work, "set-aside"), file_system_of(work) != "tmpfs")
+    encrypted = name in ENCRYPTED
+    env = bench.quendle_environment(work, out, run_id, terminal=encrypted)
+    env["QUENDLE_PROBE_EVENT_LOOP"] = "1"
+    log_path = os.path.join(work, "quendle-probe.log")
+    if os.path.exists(log_path):
+        os.remove(log_path)
+    prober = HandOverProber(os.path.join(env["XDG_RUNTIME_DIR"], "quendle.socket"))
+    prober.start()
+    seconds, status, _, _ = timed([program, archive], env=env, log_path=log_path,
+                                  typed=PASSWORD if encrypted else None)
+    prober.stopping.set()
+    prober.join()
+    with open(log_path, errors="replace") as f:
+        text = f.read()
+    found = count_entries(out)
+    if status != 0 or found != entries:
+        sys.exit("probe of %s with %s: exit status %d, %d entries instead of %d\n%s"
+                 % (archive, program, status, found, entries, text[-2000:]))
+    match = PROBE_LINE.search(text)
+    if not match:
+        sys.exit("%s printed no probe line (built before the probe?)\n%s" % (program, text[-2000:]))
+    return {"seconds": seconds, "gap_ms": float(match.group(1)), "gap_at_ms": float(match.group(2)),
+            "handover_ms": prober.longest_ms, "handovers": prober.answered}
+
+
+def probe_all(bench, args, disk_work):
+    archives = build_archives(list(PROBE_ARCHIVES), os.path.join(disk_work, "archives"), args)
+    programs = [("quendle", bench.quendle)] + ([("baseline", bench.baseline)] if bench.baseline else [])
+    results = {}
+    for name in PROBE_ARCHIVES:
+        archive, entries = archives[name]
+        bench.run_variant("bare", name, archive, entries, disk_work, "warmup")
+        for run in range(args.runs):
+            for variant, program in programs:
+                record = probe_run(bench, program, name, archive, entries, disk_work,
+                                   "probe-%s-%s-%d" % (name, variant, run))
+                results.setdefault((name, variant), []).append(record)
+                log("  %s run %d %-8s %6.2f s, longest gap %6.1f ms (at %.0f ms), longest hand-over %6.1f ms "
+                    "(%d answered)" % (name, run + 1, variant, record["seconds"], record["gap_ms"],
+                                       record["gap_at_ms"], record["handover_ms"], record["handovers"]))
+        delete_set_aside(os.path.join(disk_work, "out"), os.path.join(disk_work, "set-aside"))
+        remove_tree(os.path.join(disk_work, "homes"))
+    print("event loop probe: %s, %s, %d runs, longest over the runs (median in brackets)"
+          % (platform.release(), disk_work, args.runs))
+    print("command: " + " ".join([os.path.relpath(sys.argv[0], REPO)] + sys.argv[1:]))
+    print()
+    print("| archive | quendle | seconds | longest gap between 5 ms ticks | longest hand-over wait | targets |")
+    print("|---|---|---|---|---|---|")
+    for name in PROBE_ARCHIVES:
+        for variant, program in programs:
+            records = results[(name, variant)]
+            gap = max(r["gap_ms"] for r in records)
+            handover = max(r["handover_ms"] for r in records)
+            ok = (gap - 5 <= PROBE_GAP_TARGET_MS, handover <= PROBE_HANDOVER_TARGET_MS)
+            print("| %s | %s | %.2f | %.1f ms (%.1f) | %.1f ms (%.1f), %d answered | gap %s, hand-over %s |"
+                  % (ARCHIVES[name][0], program, statistics.median(r["seconds"] for r in records), gap,
+                     statistics.median(r["gap_ms"] for r in records), handover,
+                     statistics.median(r["handover_ms"] for r in records), sum(r["handovers"] for r in records),
+                     "ok" if ok[0] else "MISSED", "ok" if ok[1] else "MISSED"))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build", default=os.path.join(REPO, "build"), help="build folder (default: build/)")
@@ -513,6 +630,8 @@ def main():
     parser.add_argument("--tiny-files", type=int, default=200000)
     parser.add_argument("--baseline", help="another build folder whose quendle is timed beside this one's")
     parser.add_argument("--keep", action="store_true", help="keep the tmpfs copy of the archives")
+    parser.add_argument("--probe", action="store_true",
+                        help="only the event loop's probe over the 200,000-file zip and the AES zip (on the work folder)")
     args = parser.parse_args()
     args.build = os.path.abspath(args.build)
     wanted = [a for a in args.archives.split(",") if a]
@@ -524,6 +643,10 @@ def main():
     os.makedirs(disk_work, exist_ok=True)
     if file_system_of(disk_work) == "tmpfs":
         log("warning: the work folder %s is on tmpfs, not on disk" % disk_work)
+
+    if args.probe:
+        probe_all(Bench(args), args, disk_work)
+        return
 
     bench_has_aunpack = shutil.which("aunpack") is not None
     if not bench_has_aunpack:

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -231,8 +232,54 @@ ArchiveListing ListingReader::finish() const
         mEntryListSeen && !mErrorsSeen && !mEntryBytesSeen, mArchiveLevels);
 }
 
+namespace {
+
+// Whether the child has ended (and is collected) within the time given.
+bool reapedWithin(pid_t child, int milliseconds)
+{
+    for (int waited = 0;; waited += 50) {
+        const pid_t reaped = waitpid(child, nullptr, WNOHANG);
+        if (reaped == child || (reaped < 0 && errno != EINTR))
+            return true;
+        if (waited >= milliseconds)
+            return false;
+        usleep(50 * 1000);
+    }
+}
+
+} // namespace
+
+void ListingStop::stop()
+{
+    const std::lock_guard lock(mMutex);
+    mStopped = true;
+    if (mChild > 0)
+        ::kill(mChild, SIGTERM);
+}
+
+bool ListingStop::stopped() const
+{
+    const std::lock_guard lock(mMutex);
+    return mStopped;
+}
+
+void ListingStop::adopt(pid_t child)
+{
+    const std::lock_guard lock(mMutex);
+    mChild = child;
+    if (mStopped)
+        ::kill(mChild, SIGTERM);
+}
+
+void ListingStop::release()
+{
+    // Before the tool is reaped: its id may be another process's afterwards.
+    const std::lock_guard lock(mMutex);
+    mChild = -1;
+}
+
 ListingRun listArchive(const QString& toolPath, const QString& archivePath,
-    const std::optional<QString>& password)
+    const std::optional<QString>& password, ListingStop* stop)
 {
     ListingRun run;
 
@@ -257,12 +304,23 @@ ListingRun listArchive(const QString& toolPath, const QString& archivePath,
     run.started = true;
     const pid_t child = spawned.pid;
     const int output = spawned.outputFd;
+    if (stop)
+        stop->adopt(child);
 
     // The tool writes its listing in chunks of whatever size the pipe hands over; the reader
-    // takes them as they come.
+    // takes them as they come. A listing that may be stopped looks up between chunks: a child of
+    // the tool may hold the output open after the tool itself has gone.
     ListingReader reader(QFileInfo(archivePath).fileName());
     char buffer[1 << 16];
     for (;;) {
+        if (stop) {
+            pollfd ready {output, POLLIN, 0};
+            const int polled = ::poll(&ready, 1, 50);
+            if (stop->stopped())
+                break;
+            if (polled == 0 || (polled < 0 && errno == EINTR))
+                continue;
+        }
         const ssize_t size = read(output, buffer, sizeof buffer);
         if (size < 0 && errno == EINTR)
             continue;
@@ -272,6 +330,19 @@ ListingRun listArchive(const QString& toolPath, const QString& archivePath,
     }
     close(output);
 
+    if (stop) {
+        stop->release();
+        if (stop->stopped()) {
+            // Asked to end: one that lingers is killed, so that no archiver outlives Quendle.
+            if (!reapedWithin(child, 2000)) {
+                ::kill(child, SIGKILL);
+                while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+                }
+            }
+            run.listing = absentListing();
+            return run;
+        }
+    }
     // The output has ended; collect the tool so that it leaves no zombie behind.
     while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }

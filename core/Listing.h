@@ -8,9 +8,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include <sys/types.h>
 
 namespace quendle {
 
@@ -124,11 +127,28 @@ struct ListingRun {
     QString error;
 };
 
+// Lets another thread cut a listing short (the application is quitting): the tool is asked to
+// end as a stop of the extraction asks it, and is killed if it has not ended a moment later.
+class ListingStop {
+public:
+    void stop();
+    bool stopped() const;
+    // For listArchive: the tool may be signalled from now on, until its output has ended.
+    void adopt(pid_t child);
+    void release();
+
+private:
+    mutable std::mutex mMutex;
+    pid_t mChild = -1;
+    bool mStopped = false;
+};
+
 // Runs "<tool> l <archive> -slt [-p<password>]" and reads its standard output as it streams.
-// Blocks until the tool closes its output, then reaps it. Standard input and error are the
-// application's. An argument holding a NUL character cannot reach the tool at all: nothing is
-// run and the listing reads as an absent text (so such a password is a wrong one).
+// Blocks until the tool closes its output (or stop is used), then reaps it. Standard input and
+// error are the application's. An argument holding a NUL character cannot reach the tool at
+// all: nothing is run and the listing reads as an absent text (so such a password is a wrong
+// one). A stopped listing reads as an absent text too.
 ListingRun listArchive(const QString& toolPath, const QString& archivePath,
-    const std::optional<QString>& password);
+    const std::optional<QString>& password, ListingStop* stop = nullptr);
 
 } // namespace quendle

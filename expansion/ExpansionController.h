@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <thread>
 
 class QDialog;
@@ -87,6 +88,9 @@ private:
     enum class PlanOutcome { Done, RequestEnded, ApplicationEnded };
     PlanOutcome planDestination(const QString& archivePath, const ArchiveListing& listing);
     void showBusyAlert();
+    // Lists the archive off the event loop's thread, which keeps turning meanwhile; nothing
+    // when the application quit before the listing ended (the listing is then stopped).
+    std::optional<ListingRun> listOffThread(const QString& archivePath, const std::optional<QString>& password);
     // The request is over without a run: back to idle when a window is left, else the end of
     // the application with the request's status (Cancel: the custom-folder case exits with 1).
     // exitAtOnce: the process ends at once, without the application's terminate sequence.

@@ -4,6 +4,7 @@
 
 #include "core/Planning.h"
 #include "core/ProgressCounter.h"
+#include "expansion/OffThread.h"
 #include "platform/Paths.h"
 #include "platform/Seam.h"
 #include "platform/StartupTrace.h"
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -149,9 +151,18 @@ void ExpansionController::completeExpansion(int exitStatus)
     // The archive, and a folder that holds it, never go to the Trash.
     if (trashesAfterExpanding(mDefaults) && !holdsArchive(whatToShow()))
         mFileManager.trashPath(whatToShow(), false);
-    // The last poll: the archiver has exited, so the count is taken exactly, once.
-    if (mExtractTimer() && mProgressCounter)
-        mExtractProgressWindow->updateProgressIndicatorValue(double(mProgressCounter->countNow()));
+    // The last poll: the archiver has exited, so the count is taken exactly, once, off the event
+    // loop's thread (a tree of many entries takes a while to walk). The counter goes first, and
+    // with it any walk of its own.
+    if (mExtractTimer() && mProgressCounter) {
+        const QString root = mProgressCounter->root();
+        mProgressCounter.reset();
+        std::atomic<bool> cancelled {false};
+        const std::optional<std::uint64_t> count = runOffThread<std::uint64_t>(
+            [&] { return countEntriesBelow(root, cancelled); }, [&] { cancelled = true; });
+        if (count)
+            mExtractProgressWindow->updateProgressIndicatorValue(double(*count));
+    }
     if (QTimer* timer = mExtractTimer()) {
         timer->stop();
         timer->deleteLater();

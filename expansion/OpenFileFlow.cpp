@@ -2,6 +2,7 @@
 #include "expansion/ExpansionController.h"
 
 #include "core/Planning.h"
+#include "expansion/OffThread.h"
 #include "platform/Paths.h"
 #include "platform/Seam.h"
 #include "platform/StartupTrace.h"
@@ -50,8 +51,12 @@ bool ExpansionController::applicationOpenFile(const QString& path)
         reportCannotExpand(tr("\"%1\" is a folder, not an archive.").arg(path));
         return true;
     }
-    const ListingRun opening = listArchive(toolPath(), path, std::nullopt);
+    const std::optional<ListingRun> listed = listOffThread(path, std::nullopt);
     traceStep("opening listing");
+    // The application is quitting, or the request went while the listing ran.
+    if (!listed || mRequestState != RequestState::Planning)
+        return true;
+    const ListingRun& opening = *listed;
     if (!opening.started) {
         // Nothing can be listed or extracted: say so before anything is planned or replaced.
         reportToolCannotStart(opening.error);
@@ -93,6 +98,17 @@ bool ExpansionController::applicationOpenFile(const QString& path)
     traceStep("planned, progress window shown");
     startExtractionRun(50);
     return true;
+}
+
+std::optional<ListingRun> ExpansionController::listOffThread(
+    const QString& archivePath, const std::optional<QString>& password)
+{
+    // The listing takes as long as the archive's directory does (seconds for a big one, more
+    // for a password checked by decoding): the windows and a second launch are answered meanwhile.
+    const QString tool = toolPath();
+    ListingStop stop;
+    return runOffThread<ListingRun>([&] { return listArchive(tool, archivePath, password, &stop); },
+        [&] { stop.stop(); });
 }
 
 void ExpansionController::showBusyAlert()

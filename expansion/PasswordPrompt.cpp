@@ -39,7 +39,8 @@ void ExpansionController::passwordWindowClosed()
 {
     // Escape, the window's close button or any other way the window goes: like its close
     // button, the application quits unless another window is left.
-    if (mRequestState == RequestState::WaitingForPassword)
+    // A password still being checked is dropped with the window.
+    if (mRequestState == RequestState::WaitingForPassword || mRequestState == RequestState::Planning)
         moveTo(RequestState::Idle);
     if (anotherWindowVisible(mPassword.mPasswordWindow))
         return;
@@ -59,7 +60,14 @@ void ExpansionController::clickOnButtonPasswordWindow(QObject* sender)
 
     moveTo(RequestState::Planning);
     const QString password = mPassword.mPasswdField->text();
-    const ListingRun verifying = listArchive(toolPath(), mRequest.archivePath, password);
+    // A second press while the password is being checked has nothing to add.
+    mPassword.mOkButtonPasswordWindow->setEnabled(false);
+    const std::optional<ListingRun> checked = listOffThread(mRequest.archivePath, password);
+    mPassword.mOkButtonPasswordWindow->setEnabled(true);
+    // The application is quitting, or the window was closed (or cancelled) during the check.
+    if (!checked || mRequestState != RequestState::Planning)
+        return;
+    const ListingRun& verifying = *checked;
     if (!verifying.started) {
         mPassword.mPasswordWindow->hide();
         reportToolCannotStart(verifying.error);

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -260,7 +262,10 @@ std::optional<QStringList> DesktopSeam::runOpenPanel(const OpenPanel& panel)
 void DesktopSeam::terminate(int status)
 {
     // Queued, so that a terminate asked for before the event loop starts still ends it.
-    QMetaObject::invokeMethod(qApp, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(qApp, [this, status] {
+        mEndedWith = status;
+        QCoreApplication::exit(status);
+    }, Qt::QueuedConnection);
 }
 
 void DesktopSeam::exitProcess(int status)
@@ -280,11 +285,19 @@ void DesktopSeam::revealInFileManager(const QString& path)
         QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1"),
         QStringLiteral("ShowItems"));
     call << QStringList {QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)} << QString();
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        return;
-    // Nobody answers for the file manager: at least open the folder that holds the item.
-    if (!mHeadless)
+    // The answer may take seconds (a file manager starting, or none at all until the time-out):
+    // it is waited for with the event loop turning, so that the windows are drawn and a second
+    // launch is answered meanwhile, and the file manager has the item before it may go to the
+    // Trash or the process ends.
+    QDBusPendingCallWatcher answer(QDBusConnection::sessionBus().asyncCall(call, 5000));
+    if (!answer.isFinished()) {
+        QEventLoop loop;
+        QObject::connect(&answer, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    // Nobody answers for the file manager: at least open the folder that holds the item. (The
+    // application quitting meanwhile leaves no answer to look at.)
+    if (answer.isFinished() && answer.isError() && !mHeadless)
         QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
 }
 

@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <optional>
+
 class QFileDialog;
 
 namespace quendle {
@@ -41,11 +43,15 @@ public:
     // True when windows cannot be seen (the offscreen platform): alerts are then answered
     // on the terminal, or with their Cancel answer when there is no terminal.
     bool headless() const { return mHeadless; }
+    // The status of an end that has reached the event loops. One that came while the first
+    // archive was listed, before the application's own loop ran, ended only the loop turning then.
+    std::optional<int> endedWith() const { return mEndedWith; }
 
 private:
     int answerWithoutWindow(const QString& text, const QStringList& buttons, int cancelIndex);
 
     bool mHeadless = false;
+    std::optional<int> mEndedWith;
 };
 
 } // namespace quendle

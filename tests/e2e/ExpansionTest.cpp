@@ -6,6 +6,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -383,6 +384,40 @@ TEST_F(WithFileManager, RevealInFinderZeroLeavesTheFileManagerAlone)
     ASSERT_TRUE(exitedCleanly(run)) << qPrintable(run.describe());
     EXPECT_TRUE(bus.calls().isEmpty());
     EXPECT_EQ(readTree(album.result), album.contents);
+}
+
+// A file manager that takes its time to answer (one starting up): quendle waits for the answer
+// before the Trash step and its end, with its event loop turning all the while.
+class WithSlowFileManager : public WithFileManager {
+protected:
+    static constexpr int kAnswerDelayMs = 1500;
+    void SetUp() override
+    {
+        bus.setAnswerDelayMs(kAnswerDelayMs);
+        WithFileManager::SetUp();
+    }
+};
+
+TEST_F(WithSlowFileManager, TheItemReachesItFirstAndTheEventLoopKeepsTurning)
+{
+    const Expanded album = prepareAlbum(box);
+    box.writePreferences(preferences("1", "1"));
+    RunOptions options;
+    options.environment = {{QStringLiteral("QUENDLE_PROBE_EVENT_LOOP"), QStringLiteral("1")}};
+
+    QElapsedTimer took;
+    took.start();
+    const QuendleRun run = runQuendle(box, {album.archive}, options);
+
+    ASSERT_TRUE(exitedCleanly(run)) << qPrintable(run.describe());
+    EXPECT_GE(took.elapsed(), kAnswerDelayMs);
+    const QList<PrivateSessionBus::Call> calls = bus.calls();
+    ASSERT_EQ(calls.size(), 1) << qPrintable(run.describe());
+    EXPECT_EQ(calls.first().existed, QList<bool> {true}) << "the result was gone when the file manager was asked";
+    expectInTrash(box, album);
+    const std::optional<double> longestGap = probedLongestGapMs(run.err);
+    ASSERT_TRUE(longestGap) << qPrintable(run.describe());
+    EXPECT_LT(*longestGap, 1000.0) << qPrintable(run.describe());
 }
 
 // ---------------------------------------------------------------------------------------------

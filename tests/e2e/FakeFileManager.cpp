@@ -1,8 +1,9 @@
 // A stand-in desktop file manager for the end-to-end tests: owns org.freedesktop.FileManager1 on
 // the session bus and records every call it gets, one JSON object per line, in a file.
 //
-// Usage: quendle_fake_file_manager RECORD_FILE
-// It prints "ready" on standard output once the name is owned, and runs until it is killed.
+// Usage: quendle_fake_file_manager RECORD_FILE [ANSWER_DELAY_MS]
+// It prints "ready" on standard output once the name is owned, and runs until it is killed. With
+// a delay, each call is recorded at once and answered that much later (a file manager starting).
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -12,9 +13,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QObject>
+#include <QThread>
 #include <QUrl>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -22,8 +25,9 @@ class FileManager : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
 public:
-    explicit FileManager(QString recordPath)
+    FileManager(QString recordPath, int answerDelayMs)
         : mRecordPath(std::move(recordPath))
+        , mAnswerDelayMs(answerDelayMs)
     {
     }
 
@@ -51,9 +55,12 @@ private:
         QFile file(mRecordPath);
         if (file.open(QIODevice::WriteOnly | QIODevice::Append))
             file.write(QJsonDocument(call).toJson(QJsonDocument::Compact) + '\n');
+        file.close();
+        QThread::msleep(mAnswerDelayMs);
     }
 
     QString mRecordPath;
+    int mAnswerDelayMs = 0;
 };
 
 } // namespace
@@ -61,8 +68,8 @@ private:
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s RECORD_FILE\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s RECORD_FILE [ANSWER_DELAY_MS]\n", argv[0]);
         return 2;
     }
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -70,7 +77,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no session bus: %s\n", qPrintable(bus.lastError().message()));
         return 1;
     }
-    FileManager manager(QString::fromLocal8Bit(argv[1]));
+    FileManager manager(QString::fromLocal8Bit(argv[1]), argc == 3 ? std::atoi(argv[2]) : 0);
     if (!bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &manager, QDBusConnection::ExportAllSlots)
         || !bus.registerService(QStringLiteral("org.freedesktop.FileManager1"))) {
         std::fprintf(stderr, "cannot own org.freedesktop.FileManager1: %s\n", qPrintable(bus.lastError().message()));

@@ -52,7 +52,7 @@ bool PrivateSessionBus::start(QString* error)
     environment.remove(QStringLiteral("DISPLAY"));
     mFileManager.setProcessEnvironment(environment);
     mFileManager.setStandardInputFile(QProcess::nullDevice());
-    mFileManager.start(QStringLiteral(QUENDLE_E2E_FAKE_FILE_MANAGER), {recordFile()});
+    mFileManager.start(QStringLiteral(QUENDLE_E2E_FAKE_FILE_MANAGER), {recordFile(), QString::number(mAnswerDelayMs)});
     if (!mFileManager.waitForStarted(30000)) {
         *error = QStringLiteral("the stand-in file manager did not start: ") + mFileManager.errorString();
         return false;

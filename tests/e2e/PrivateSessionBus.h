@@ -19,6 +19,8 @@ class PrivateSessionBus {
 public:
     explicit PrivateSessionBus(QString folder);
     ~PrivateSessionBus();
+    // Before start: the file manager answers each call this much later (it records it at once).
+    void setAnswerDelayMs(int delayMs) { mAnswerDelayMs = delayMs; }
     bool start(QString* error);
     QString address() const { return mAddress; }
     QString recordFile() const { return mFolder + QStringLiteral("/file-manager-calls.jsonl"); }
@@ -33,6 +35,7 @@ public:
 private:
     QString mFolder;
     QString mAddress;
+    int mAnswerDelayMs = 0;
     QProcess mDaemon;
     QProcess mFileManager;
 };

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -202,6 +203,15 @@ ProgramRun runInSandbox(const Sandbox& sandbox, const QString& programPath, cons
     if (terminal >= 0)
         ::close(terminal);
     return result;
+}
+
+std::optional<double> probedLongestGapMs(const QString& err)
+{
+    const QRegularExpressionMatch line
+        = QRegularExpression(QStringLiteral("event loop probe: longest gap between ticks ([0-9.]+) ms")).match(err);
+    if (!line.hasMatch())
+        return std::nullopt;
+    return line.captured(1).toDouble();
 }
 
 QStringList alertOnStandardError(const QString& err, const QString& messageText)

@@ -95,6 +95,10 @@ QuendleRun runQuendle(const Sandbox& sandbox, const QStringList& arguments, cons
 ProgramRun runInSandbox(const Sandbox& sandbox, const QString& program, const QStringList& arguments,
     const RunOptions& options = {});
 
+// The longest gap between two ticks of the event loop's probe that quendle noted on standard
+// error when run with QUENDLE_PROBE_EVENT_LOOP set; nothing when it noted none.
+std::optional<double> probedLongestGapMs(const QString& err);
+
 // The alert lines a headless quendle wrote: the lines from the message text on, up to the
 // answer it took. Empty when the message text does not appear.
 QStringList alertOnStandardError(const QString& err, const QString& messageText);
