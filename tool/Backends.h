@@ -80,6 +80,8 @@ int extractWithUnar(const std::string& unar, const std::string& archive, const I
 // Starts 7-Zip with its standard output and error on pipes of their own. Nothing on success;
 // otherwise the status to exit with, the reason already said on standard error.
 std::optional<int> startSevenZip(const std::vector<std::string>& argv, pid_t* child, int* out, int* err);
+// The same for any program, with its standard input from input (-1: none of ours).
+std::optional<int> startWatched(const std::vector<std::string>& argv, int input, pid_t* child, int* out, int* err);
 
 // Whether the adapter may take its shortcuts (the decompressed tar kept from the listing for
 // the extraction, the staged extraction of an encrypted archive, RAR and StuffIt straight to

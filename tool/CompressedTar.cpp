@@ -525,23 +525,14 @@ std::optional<int> extractWithGnuTar(const Request& request, int tar, const std:
     }
     if (!endsWhereItShould(tar) || !makeOutputFolder(output))
         return std::nullopt;
-    int out[2];
-    int err[2];
-    if (!makePipe(out) || !makePipe(err))
-        return std::nullopt;
-    const pid_t child = startChild({gnuTar, "-x", "-f", "-", "-C", output, "--no-same-owner", "--no-same-permissions", "--warning=none"},
-        {tar, out[1], err[1]});
-    const int startError = errno;
-    close(out[1]);
-    close(err[1]);
-    if (child < 0) {
-        close(out[0]);
-        close(err[0]);
-        std::fprintf(stderr, "7z: cannot run %s: %s\n", gnuTar.c_str(), std::strerror(startError));
+    pid_t child;
+    int out;
+    int err;
+    if (startWatched({gnuTar, "-x", "-f", "-", "-C", output, "--no-same-owner", "--no-same-permissions", "--warning=none"},
+            tar, &child, &out, &err))
         return exited(kCannotRun);
-    }
     TarReasons reasons;
-    serve(nullptr, out[0], err[0], &reasons);
+    serve(nullptr, out, err, &reasons);
     reasons.finish();
     const int status = waitChild(child);
     if (stopSignal() != 0)

@@ -18,13 +18,18 @@ namespace quendle::adapter {
 
 std::optional<int> startSevenZip(const std::vector<std::string>& argv, pid_t* child, int* out, int* err)
 {
+    return startWatched(argv, -1, child, out, err);
+}
+
+std::optional<int> startWatched(const std::vector<std::string>& argv, int input, pid_t* child, int* out, int* err)
+{
     int outPipe[2];
     int errPipe[2];
     if (!makePipe(outPipe) || !makePipe(errPipe)) {
-        std::fprintf(stderr, "7z: cannot run 7-Zip: %s\n", std::strerror(errno));
+        std::fprintf(stderr, "7z: cannot run %s: %s\n", argv[0].c_str(), std::strerror(errno));
         return exited(kCannotRun);
     }
-    *child = startChild(argv, {-1, outPipe[1], errPipe[1]});
+    *child = startChild(argv, {input, outPipe[1], errPipe[1]});
     const int startError = errno;
     close(outPipe[1]);
     close(errPipe[1]);

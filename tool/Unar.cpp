@@ -184,24 +184,13 @@ int extractWithUnar(const std::string& unar, const std::string& archive, const I
     }
     argv.push_back(asOperand(archive));
 
-    int out[2];
-    int err[2];
-    if (!makePipe(out) || !makePipe(err)) {
-        std::fprintf(stderr, "7z: cannot run %s: %s\n", unar.c_str(), std::strerror(errno));
+    pid_t child;
+    int out;
+    int err;
+    if (startWatched(argv, -1, &child, &out, &err))
         return exited(kFatalError);
-    }
-    const pid_t child = startChild(argv, {-1, out[1], err[1]});
-    const int startError = errno;
-    close(out[1]);
-    close(err[1]);
-    if (child < 0) {
-        close(out[0]);
-        close(err[0]);
-        std::fprintf(stderr, "7z: cannot run %s: %s\n", unar.c_str(), std::strerror(startError));
-        return exited(kFatalError);
-    }
     UnarWatch watch;
-    serve(nullptr, out[0], err[0], &watch);
+    serve(nullptr, out, err, &watch);
     const int status = waitChild(child);
     if (stopSignal() != 0)
         exitLike(status);
