@@ -571,7 +571,7 @@ std::optional<int> listFromHeaders(const Request& request, std::optional<Decompr
     if (stopSignal() != 0) {
         if (copy)
             copy->keep(false);
-        return WIFSIGNALED(producerStatus) ? producerStatus : stopSignal();
+        return stopSignal(); // as a status: ended by the signal itself, whatever 7-Zip made of it
     }
     if (succeeded(producerStatus) && headers.finish()) {
         writeAll(2, errors.text);
