@@ -6,7 +6,9 @@
 // The stream is decompressed once: Quendle's listing keeps the decompressed tar in a private
 // cache file on the way, and the extraction that follows from the same Quendle streams the tar
 // from there instead of decompressing it again. The file is removed as the extraction opens
-// it; one that no extraction took (the user cancelled) is removed by the next listing.
+// it; one that no extraction took (the user cancelled) is removed by the next listing. The
+// listing itself comes from the tar's headers as the stream passes (TarHeaders.h); when the
+// reader declines, 7-Zip lists the kept copy (or a new decompression when there is none).
 //
 // 7-Zip writes a tar's small files at more than twice the cost of GNU tar. When the listing
 // showed only plain files and folders (short ASCII names below the output, permission bits
