@@ -546,7 +546,11 @@ std::optional<int> listFromHeaders(const Request& request, std::optional<Decompr
     class Errors final : public StreamSink {
     public:
         void out(std::string_view) override {}
-        void err(std::string_view data) override { text.append(data.substr(0, (1 << 20) - std::min<std::size_t>(text.size(), 1 << 20))); }
+        void err(std::string_view data) override
+        {
+            constexpr std::size_t kMost = 1 << 20;
+            text.append(data.substr(0, kMost - std::min(text.size(), kMost)));
+        }
         std::string text;
     } errors;
     TarHeaders headers;
