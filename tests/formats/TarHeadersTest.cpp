@@ -38,7 +38,7 @@ const Case kCases[] = {
     {"backslash.tar.gz", true}, {"pax-fractions.tar.gz", true}, {"pax-unicode.tar.gz", true},
     {"gnu-unicode.tar.gz", true}, {"gnu-long-names.tar.gz", true}, {"ustar-prefix.tar.gz", true},
     {"pax-long-path.tar.gz", true}, {"pax-owner.tar.gz", true}, {"duplicates.tar.gz", true},
-    {"dot-entries.tar.gz", true}, {"outside-names.tar.gz", true}, {"devices.tar.gz", true},
+    {"dot-entries.tar.gz", true}, {"outside-names.tar.gz", true}, {"odd-names.tar.gz", true}, {"devices.tar.gz", true},
     {"git-archive.tar.gz", true}, {"many-tops.tar.gz", true}, {"time-zero.tar.gz", true},
     {"path-sign-in-a-name.tar.gz", true}, {"padded-end.tar.gz", true},
     {"pax-comment.tar.gz", false}, {"pax-unknown-key.tar.gz", false}, {"global-with-time.tar.gz", false},

@@ -97,6 +97,8 @@ made("duplicates.tar.gz", [("top/", 0o755, 1000000000, ""), ("top/a", 0o644, 100
                            ("top/a", 0o644, 1000000002, "two")])
 made("dot-entries.tar.gz", [("./", 0o755, 1000000000, ""), ("./a", 0o644, 1000000001, "a"), ("./b/", 0o755, 1000000002, "")])
 made("outside-names.tar.gz", [("/abs/a", 0o644, 1000000001, "a"), ("c/../d", 0o644, 1000000002, "d")])
+made("odd-names.tar.gz", [(name, 0o644, 1000000001, "x") for name in
+                          ("a//b", "a/./b", "./././c", "d/../../e", " sp ", "f\u2028g", "h\u00a0i", "x:y*z?")])
 made("devices.tar.gz", [("top/c", 0o644, 1000000001, "chr"), ("top/f", 0o644, 1000000002, "fifo"),
                         ("top/k", 0o644, 1000000003, "contiguous"), ("top/o", 0o644, 1000000004, "old")])
 made("git-archive.tar.gz", PLAIN, form=PAX, global_headers={"comment": "0123456789abcdef0123456789abcdef01234567"})
