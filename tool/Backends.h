@@ -60,6 +60,9 @@ struct Request {
 
 // 7-Zip's listing (SevenZipListing.cpp); lsar takes over what 7-Zip cannot open.
 int listWithSevenZip(const Request& request);
+// Removes what the opening listing kept for the verifying one (SevenZipListing.cpp): the
+// extraction has begun, and nothing lists the archive any more.
+void forgetKeptListing(const Request& request);
 // 7-Zip's extraction (SevenZipExtraction.cpp); unar takes over what 7-Zip cannot open.
 int extractWithSevenZip(const Request& request);
 // The listing or extraction of the tar inside a compressed stream (CompressedTar.cpp); nothing

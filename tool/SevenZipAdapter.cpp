@@ -189,6 +189,8 @@ int main(int argc, char** argv)
     request.archive = argv[call.archive];
     if (!openSplitSet(request))
         exitLike(exited(kFatalError));
+    if (call.isExtract() && shortcutsAllowed())
+        forgetKeptListing(request);
     if (isOpeningListing(request) && listFromZipDirectory(request.archive))
         exitLike(exited(0));
     const std::string head = headOf(request.archive);
