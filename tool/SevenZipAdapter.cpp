@@ -28,7 +28,8 @@
 //   (else the page of the user's language), backslashes of DOS and Windows names separate
 //   folders, and the extraction writes them under those names.
 // - The opening listing of a plain zip comes from the zip's central directory (ZipDirectory.h),
-//   which takes milliseconds where 7-Zip takes seconds for a big archive.
+//   which takes milliseconds where 7-Zip takes seconds for a big archive, and that of a plain
+//   7z from its header (SevenZipHeaders.h).
 //
 // This file chooses the backend; each has its file: SevenZipListing.cpp, SevenZipExtraction.cpp,
 // CompressedTar.cpp, Packages.cpp and Unar.cpp, with OutputRelay.h between 7-Zip's output and ours.
@@ -38,6 +39,7 @@
 #include "tool/Backends.h"
 #include "tool/Children.h"
 #include "tool/CodePage.h"
+#include "tool/SevenZipHeaders.h"
 #include "tool/SplitSet.h"
 #include "tool/ZipDirectory.h"
 
@@ -191,7 +193,7 @@ int main(int argc, char** argv)
         exitLike(exited(kFatalError));
     if (call.isExtract() && shortcutsAllowed())
         forgetKeptListing(request);
-    if (isOpeningListing(request) && listFromZipDirectory(request.archive))
+    if (isOpeningListing(request) && (listFromZipDirectory(request.archive) || listFromSevenZipHeaders(request.archive)))
         exitLike(exited(0));
     const std::string head = headOf(request.archive);
     // What 7-Zip cannot open here goes straight to lsar and unar, known by its first bytes.
