@@ -193,7 +193,7 @@ int main(int argc, char** argv)
         exitLike(exited(kFatalError));
     if (call.isExtract() && shortcutsAllowed())
         forgetKeptListing(request);
-    if (isOpeningListing(request) && (listFromZipDirectory(request.archive) || listFromSevenZipHeaders(request.archive)))
+    if (isOpeningListing(request) && (listFromZipDirectory(request.archive) || listFromSevenZipHeaders(request)))
         exitLike(exited(0));
     const std::string head = headOf(request.archive);
     // What 7-Zip cannot open here goes straight to lsar and unar, known by its first bytes.

@@ -47,6 +47,7 @@ constexpr std::string_view kSignature {"7z\xBC\xAF\x27\x1C", 6};
 constexpr std::string_view kLzma {"\x03\x01\x01", 3};
 constexpr std::string_view kLzma2 {"\x21", 1};
 constexpr std::string_view kAes {"\x06\xF1\x07\x01", 4};
+constexpr std::string_view kCopy {"\x00", 1};
 // Far above any real header (200,000 entries take a few MB): beyond it 7-Zip decides.
 constexpr std::uint64_t kMostHeader = std::uint64_t(256) << 20;
 constexpr std::uint32_t kMostDictionary = std::uint32_t(64) << 20;
@@ -172,6 +173,14 @@ struct Folder {
     std::optional<std::uint32_t> crc;
     std::uint64_t unpackStreams = 1;
     std::uint64_t packedStreams = 1;
+    std::uint64_t mainOut = 0;               // the out stream no other coder takes in
+    std::vector<std::uint64_t> streamSizes; // of the files it holds, in order
+
+    std::uint64_t unpackSize() const { return mainOut < unpackSizes.size() ? unpackSizes[mainOut] : 0; }
+    bool has(std::string_view id) const
+    {
+        return std::any_of(coders.begin(), coders.end(), [id](const Coder& coder) { return coder.id == id; });
+    }
 };
 
 struct StreamsInfo {
@@ -237,10 +246,16 @@ Folder readFolder(Cursor& in)
     }
     if (outTotal == 0 || inTotal < outTotal - 1)
         in.fail();
+    std::vector<bool> bound(std::size_t(in.failed() ? 0 : outTotal), false);
     for (std::uint64_t i = 0; i + 1 < outTotal && !in.failed(); ++i) {
         in.number();
-        in.number();
+        const std::uint64_t out = in.number();
+        if (out >= bound.size() || bound[std::size_t(out)])
+            in.fail();
+        else
+            bound[std::size_t(out)] = true;
     }
+    folder.mainOut = std::uint64_t(std::find(bound.begin(), bound.end(), false) - bound.begin());
     folder.packedStreams = in.failed() ? 0 : inTotal - (outTotal - 1);
     if (folder.packedStreams > 1) {
         for (std::uint64_t i = 0; i < folder.packedStreams; ++i)
@@ -285,13 +300,26 @@ void readSubStreamsInfo(Cursor& in, StreamsInfo& info)
             folder.unpackStreams = in.number();
         id = in.number();
     }
-    if (id == kSize) {
-        for (const Folder& folder : info.folders) {
-            for (std::uint64_t i = 1; i < folder.unpackStreams && !in.failed(); ++i)
-                in.number();
+    const bool sized = id == kSize;
+    for (Folder& folder : info.folders) {
+        // The last file of a folder has what the others leave of the folder's size.
+        std::uint64_t left = folder.unpackSize();
+        if (folder.unpackStreams > in.left() + 1)
+            in.fail();
+        for (std::uint64_t i = 1; i < folder.unpackStreams && sized && !in.failed(); ++i) {
+            const std::uint64_t size = in.number();
+            if (size > left)
+                in.fail();
+            left -= size;
+            folder.streamSizes.push_back(size);
         }
-        id = in.number();
+        if (folder.unpackStreams > 1 && !sized)
+            in.fail();
+        if (folder.unpackStreams > 0 && !in.failed())
+            folder.streamSizes.push_back(left);
     }
+    if (sized)
+        id = in.number();
     while (id != kEnd && !in.failed()) {
         if (id != kCrc) {
             in.fail();
@@ -429,8 +457,11 @@ bool readNames(std::string_view bytes, std::vector<std::string>& names, std::siz
 
 // The entries of the files' record, or none when 7-Zip must list them. streams: how many
 // unpacked streams the archive's folders hold, one per file that has data.
-std::optional<std::vector<SevenZipHeaders::Entry>> readFiles(Cursor& in, std::uint64_t streams)
+std::optional<std::vector<SevenZipHeaders::Entry>> readFiles(Cursor& in, const std::vector<Folder>& folders)
 {
+    std::uint64_t streams = 0;
+    for (const Folder& folder : folders)
+        streams += folder.streamSizes.size();
     const std::uint64_t count = in.count();
     std::vector<bool> emptyStream(std::size_t(count), false);
     std::vector<bool> emptyFile;
@@ -464,12 +495,25 @@ std::optional<std::vector<SevenZipHeaders::Entry>> readFiles(Cursor& in, std::ui
         return std::nullopt;
     std::vector<SevenZipHeaders::Entry> entries(static_cast<std::size_t>(count));
     std::size_t empty = 0;
+    // Files with data take the folders' streams in order.
+    std::size_t folder = 0;
+    std::size_t stream = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        entries[i].path = std::move(names[i]);
+        SevenZipHeaders::Entry& entry = entries[i];
+        entry.path = std::move(names[i]);
         if (emptyStream[i]) {
-            entries[i].folder = empty >= emptyFile.size() || !emptyFile[empty];
+            entry.folder = empty >= emptyFile.size() || !emptyFile[empty];
             ++empty;
+            continue;
         }
+        while (stream == folders[folder].streamSizes.size()) {
+            ++folder;
+            stream = 0;
+        }
+        entry.size = folders[folder].streamSizes[stream++];
+        entry.block = folder;
+        entry.encrypted = folders[folder].has(kAes);
+        entry.stored = folders[folder].has(kCopy);
     }
     return entries;
 }
@@ -478,17 +522,6 @@ void skipArchiveProperties(Cursor& in)
 {
     for (std::uint64_t type = in.number(); type != kEnd && !in.failed(); type = in.number())
         in.take(in.number());
-}
-
-bool hasCoder(const StreamsInfo& info, std::string_view id)
-{
-    for (const Folder& folder : info.folders) {
-        for (const Coder& coder : folder.coders) {
-            if (coder.id == id)
-                return true;
-        }
-    }
-    return false;
 }
 
 // Where the packed streams of info lie in the file: they must follow one another from
@@ -561,10 +594,12 @@ std::optional<SevenZipHeaders> SevenZipHeaders::read(const ReadAt& readAt, std::
         } else if (id == kMainStreamsInfo) {
             main = readStreamsInfo(in);
         } else if (id == kFilesInfo) {
-            std::uint64_t streams = 0;
-            for (const Folder& folder : main.folders)
-                streams += folder.unpackStreams;
-            entries = readFiles(in, streams);
+            // Without a record of the files each folder holds, each holds one.
+            for (Folder& folder : main.folders) {
+                if (folder.streamSizes.empty() && folder.unpackStreams == 1)
+                    folder.streamSizes.push_back(folder.unpackSize());
+            }
+            entries = readFiles(in, main.folders);
             if (!entries)
                 return std::nullopt;
         } else {
@@ -572,7 +607,7 @@ std::optional<SevenZipHeaders> SevenZipHeaders::read(const ReadAt& readAt, std::
             return std::nullopt;
         }
     }
-    if (in.failed() || in.left() != 0 || !entries || hasCoder(main, kAes))
+    if (in.failed() || in.left() != 0 || !entries)
         return std::nullopt;
     // The entries' data fills the file from the start header to the (packed) header.
     const std::uint64_t dataEnd = encodedFrom != 0 ? encodedFrom : headerAt;
@@ -605,7 +640,16 @@ void SevenZipHeaders::print(std::string_view archivePath, const std::function<vo
     for (const Entry& entry : mEntries) {
         out += "Path = ";
         out += entry.path;
-        out += entry.folder ? "\nFolder = +\n\n" : "\nFolder = -\n\n";
+        out += entry.folder ? "\nFolder = +\nSize = " : "\nFolder = -\nSize = ";
+        out.append(number, std::to_chars(number, number + sizeof number, entry.size).ptr);
+        out += entry.encrypted ? "\nEncrypted = +\n" : "\nEncrypted = -\n";
+        if (entry.block) {
+            // Of the methods, only whether the bytes are stored tells how a password is tried.
+            out += entry.stored ? "Method = Copy\nBlock = " : "Block = ";
+            out.append(number, std::to_chars(number, number + sizeof number, *entry.block).ptr);
+            out += '\n';
+        }
+        out += '\n';
         if (out.size() >= kChunk) {
             write(out);
             out.clear();
@@ -615,7 +659,7 @@ void SevenZipHeaders::print(std::string_view archivePath, const std::function<vo
         write(out);
 }
 
-bool listFromSevenZipHeaders(const std::string& archivePath)
+bool listFromSevenZipHeaders(const std::string& archivePath, std::string* encrypted)
 {
     if (!ZipDirectory::printablePath(archivePath))
         return false;
@@ -644,9 +688,17 @@ bool listFromSevenZipHeaders(const std::string& archivePath)
     close(fd);
     if (!archive)
         return false;
+    const bool copied = encrypted
+        && std::any_of(archive->entries().begin(), archive->entries().end(), [](const SevenZipHeaders::Entry& entry) {
+               return entry.encrypted;
+           });
     // When nobody reads any more, the rest is not worth printing.
     bool relay = true;
-    archive->print(archivePath, [&relay](std::string_view text) { relay = relay && writeAll(1, text.data(), text.size()); });
+    archive->print(archivePath, [&](std::string_view text) {
+        relay = relay && writeAll(1, text.data(), text.size());
+        if (copied)
+            encrypted->append(text);
+    });
     return true;
 }
 

@@ -2,9 +2,9 @@
 // archive's end, while 7-Zip's listing of 20,000 entries takes a fifth of a second.
 //
 // The reader answers only for the plainest archives, where its listing surely gives what
-// 7-Zip's gives (the count of records, the names, no encryption sign); for anything else it
-// declines and the caller asks 7-Zip as always. It declines, among others, for encrypted
-// headers or entries, data before or after the archive, parts of a split set, headers packed
+// 7-Zip's gives (the count of records, the names, the encryption signs, what the password
+// check picks its file by); for anything else it declines and the caller asks 7-Zip as always.
+// It declines, among others, for encrypted headers, data before or after the archive, parts of a split set, headers packed
 // otherwise than with LZMA or LZMA2, checksums that do not match, anti-items, and names with
 // control characters or backslashes.
 #pragma once
@@ -25,6 +25,10 @@ public:
     struct Entry {
         std::string path; // UTF-8, as 7-Zip shows it
         bool folder = false;
+        std::uint64_t size = 0;
+        bool encrypted = false;
+        bool stored = false;                // its bytes are kept as they are (and maybe encrypted)
+        std::optional<std::uint64_t> block; // the folder of packed data it lies in, when it has data
     };
 
     // The headers of the file of fileSize bytes, or none when 7-Zip must list it.
@@ -44,7 +48,8 @@ private:
 };
 
 // Prints the listing of the 7z archive at archivePath on standard output when the header reader
-// can answer for it; false, with nothing printed, when 7-Zip must list it.
-bool listFromSevenZipHeaders(const std::string& archivePath);
+// can answer for it; false, with nothing printed, when 7-Zip must list it. When some entry is
+// encrypted, encrypted gets a copy of the listing.
+bool listFromSevenZipHeaders(const std::string& archivePath, std::string* encrypted = nullptr);
 
 } // namespace quendle::adapter

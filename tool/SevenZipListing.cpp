@@ -6,6 +6,7 @@
 #include "tool/KeptFiles.h"
 #include "tool/OutputRelay.h"
 #include "tool/Serve.h"
+#include "tool/SevenZipHeaders.h"
 
 #include <cerrno>
 #include <csignal>
@@ -136,7 +137,7 @@ std::string keptListingPath(const Request& request, bool makeFolder = true)
 }
 
 // Laid out as "<whole> <length of the probe>\n<probe><listing>".
-void keepListing(const Request& request, int status, const OutputRelay& relay)
+void keepListing(const Request& request, std::string_view text, const std::optional<std::string>& probe, bool whole)
 {
     if (!isQuendlesListing(request, false))
         return;
@@ -144,17 +145,21 @@ void keepListing(const Request& request, int status, const OutputRelay& relay)
     if (folder.empty())
         return;
     removeUnclaimed(folder, "list");
-    const std::optional<std::string>& probe = relay.records().passwordProbe();
-    const std::optional<std::string_view> text = relay.copy();
-    if (status != 0 || !probe || !text || !relay.opened() || relay.showsEncryption())
-        return;
     const std::string path = keptListingPath(request);
-    if (path.empty())
+    if (!probe || path.empty())
         return;
-    std::string kept = std::to_string(relay.records().passwordProbeWhole() ? 1 : 0) + ' ' + std::to_string(probe->size()) + '\n';
+    std::string kept = std::to_string(whole ? 1 : 0) + ' ' + std::to_string(probe->size()) + '\n';
     kept += *probe;
-    kept += *text;
+    kept += text;
     writeKept(path, kept);
+}
+
+void keepListing(const Request& request, int status, const OutputRelay& relay)
+{
+    const std::optional<std::string_view> text = relay.copy();
+    const bool listed = status == 0 && text && relay.opened() && !relay.showsEncryption();
+    keepListing(request, listed ? *text : std::string_view(), listed ? relay.records().passwordProbe() : std::nullopt,
+        relay.records().passwordProbeWhole());
 }
 
 struct KeptListing {
@@ -186,6 +191,20 @@ std::optional<KeptListing> keptListing(const Request& request)
 }
 
 } // namespace
+
+bool listFromSevenZipHeaders(const Request& request)
+{
+    std::string encrypted;
+    if (!listFromSevenZipHeaders(request.archive, isQuendlesListing(request, false) ? &encrypted : nullptr))
+        return false;
+    // The same choice of the file to try a password on as for 7-Zip's listing.
+    ListingRecords records(0);
+    std::string passed;
+    records.feed(encrypted, passed);
+    records.finish(passed);
+    keepListing(request, encrypted, records.passwordProbe(), records.passwordProbeWhole());
+    return true;
+}
 
 void forgetKeptListing(const Request& request)
 {
