@@ -6,7 +6,9 @@
 //   ("Cannot open encrypted archive. Wrong password?") or stop at a password prompt, while
 //   Quendle reads its signs from the listing; the listing gets the sign added. A zip or 7z whose
 //   entries alone are encrypted is listed with any password: a listing given one tries it on
-//   one encrypted entry and says when it is wrong, so that nothing is extracted with it.
+//   one encrypted entry and says when it is wrong, so that nothing is extracted with it. The
+//   opening listing's text is kept for that listing (KeptFiles.h), so that the headers are not
+//   read again.
 // - Split sets: any part of "x.7z.001", "x.7z.002", … stands for the whole set, listed like the
 //   archive it splits; a set with a part missing is refused, naming the part.
 // - Packages: a Debian package gives a folder of its files and control files, an RPM the files
