@@ -627,15 +627,8 @@ std::optional<SevenZipHeaders> SevenZipHeaders::read(const ReadAt& readAt, std::
 
 void SevenZipHeaders::print(std::string_view archivePath, const std::function<void(std::string_view)>& write) const
 {
-    std::string out;
-    out += "\nQuendle's 7z header reader, in 7-Zip's technical listing layout\n\nListing archive: ";
-    out += archivePath;
-    out += "\n\n--\nPath = ";
-    out += archivePath;
-    out += "\nType = 7z\nPhysical Size = ";
+    std::string out = listingHead("7z header reader", archivePath, "7z", mFileSize);
     char number[24];
-    out.append(number, std::to_chars(number, number + sizeof number, mFileSize).ptr);
-    out += "\n\n----------\n";
     constexpr std::size_t kChunk = 1 << 16;
     for (const Entry& entry : mEntries) {
         out += "Path = ";
@@ -669,21 +662,7 @@ bool listFromSevenZipHeaders(const std::string& archivePath, std::string* encryp
     struct stat info {};
     std::optional<SevenZipHeaders> archive;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        archive = SevenZipHeaders::read(
-            [fd](std::uint64_t offset, char* buffer, std::size_t size) {
-                while (size > 0) {
-                    const ssize_t got = pread(fd, buffer, size, off_t(offset));
-                    if (got < 0 && errno == EINTR)
-                        continue;
-                    if (got <= 0)
-                        return false;
-                    buffer += got;
-                    size -= std::size_t(got);
-                    offset += std::uint64_t(got);
-                }
-                return true;
-            },
-            std::uint64_t(info.st_size));
+        archive = SevenZipHeaders::read(readerOf(fd), std::uint64_t(info.st_size));
     }
     close(fd);
     if (!archive)

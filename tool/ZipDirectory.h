@@ -22,6 +22,13 @@ namespace quendle::adapter {
 // Reads size bytes at offset into buffer; false when they cannot all be read.
 using ReadAt = std::function<bool(std::uint64_t offset, char* buffer, std::size_t size)>;
 
+// Reads a whole range of an open file at an offset; false when the file ends before it.
+ReadAt readerOf(int fd);
+
+// The head of a listing that one of the adapter's own readers prints in 7-Zip's technical
+// layout: the preamble naming the reader, and the archive's record.
+std::string listingHead(std::string_view reader, std::string_view archivePath, std::string_view type, std::uint64_t fileSize);
+
 class ZipDirectory {
 public:
     struct Entry {
