@@ -654,17 +654,11 @@ void SevenZipHeaders::print(std::string_view archivePath, const std::function<vo
 
 bool listFromSevenZipHeaders(const std::string& archivePath, std::string* encrypted)
 {
-    if (!ZipDirectory::printablePath(archivePath))
-        return false;
-    const int fd = open(archivePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat info {};
     std::optional<SevenZipHeaders> archive;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        archive = SevenZipHeaders::read(readerOf(fd), std::uint64_t(info.st_size));
+    if (ZipDirectory::printablePath(archivePath)) {
+        withRegularFile(archivePath,
+            [&archive](const ReadAt& readAt, std::uint64_t size) { archive = SevenZipHeaders::read(readAt, size); });
     }
-    close(fd);
     if (!archive)
         return false;
     const bool copied = encrypted

@@ -447,33 +447,29 @@ ZipNameSurvey surveyZipNames(const ReadAt& readAt, std::uint64_t fileSize)
     return survey;
 }
 
+void withRegularFile(const std::string& path, const std::function<void(const ReadAt&, std::uint64_t)>& use)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        use(readerOf(fd), std::uint64_t(info.st_size));
+    close(fd);
+}
+
 ZipNameSurvey surveyZipNames(const std::string& archivePath)
 {
-    const int fd = open(archivePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return {};
-    struct stat info {};
     ZipNameSurvey survey;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        survey = surveyZipNames(readerOf(fd), std::uint64_t(info.st_size));
-    }
-    close(fd);
+    withRegularFile(archivePath, [&survey](const ReadAt& readAt, std::uint64_t size) { survey = surveyZipNames(readAt, size); });
     return survey;
 }
 
 bool listFromZipDirectory(const std::string& archivePath)
 {
-    if (!ZipDirectory::printablePath(archivePath))
-        return false;
-    const int fd = open(archivePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat info {};
     std::optional<ZipDirectory> zip;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        zip = ZipDirectory::read(readerOf(fd), std::uint64_t(info.st_size));
-    }
-    close(fd);
+    if (ZipDirectory::printablePath(archivePath))
+        withRegularFile(archivePath, [&zip](const ReadAt& readAt, std::uint64_t size) { zip = ZipDirectory::read(readAt, size); });
     if (!zip)
         return false;
     // When nobody reads any more, the rest is not worth printing.
