@@ -150,6 +150,7 @@ bool TarHeaders::decline()
 
 bool TarHeaders::feed(std::string_view bytes)
 {
+    mSize += bytes.size();
     while (!bytes.empty()) {
         switch (mState) {
         case State::Declined:
@@ -397,12 +398,7 @@ bool TarHeaders::addEntry(const char* block, char type, std::uint64_t headerSize
 
 void TarHeaders::print(std::string_view archivePath, const std::function<void(std::string_view)>& write) const
 {
-    std::string out;
-    out += "\nQuendle's tar header reader, in 7-Zip's technical listing layout\n\nListing archive: ";
-    out += archivePath;
-    out += "\n\n--\nPath = ";
-    out += archivePath;
-    out += "\nType = tar\n\n----------\n";
+    std::string out = listingHead("tar header reader", archivePath, "tar", mSize);
     constexpr std::size_t kChunk = 1 << 16;
     for (const Entry& entry : mEntries) {
         out += "Path = ";

@@ -73,6 +73,7 @@ private:
     bool addEntry(const char* block, char type, std::uint64_t size);
 
     State mState = State::Header;
+    std::uint64_t mSize = 0;      // bytes fed
     char mBlock[512];
     std::size_t mBlockFill = 0;
     std::uint64_t mSkip = 0;      // data bytes still to pass (padding included)
