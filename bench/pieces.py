@@ -7,7 +7,9 @@ RAR). Runs are interleaved and the medians printed, with each piece's ratio to t
 
   compressed tar: GNU tar xzf; gzip -dc alone; 7zz x -so alone (the decompression); 7zz's
                   listing of the decompressed tar (what quendle's listing runs); 7zz's and GNU
-                  tar's extraction of the decompressed tar; the bare pipe 7zz x -so | 7zz x -si
+                  tar's extraction of the decompressed tar; the bare pipe 7zz x -so | 7zz x -si;
+                  the adapter's opening listing alone, and that listing with the extraction
+                  that follows it (from the tar it kept), for this build and a --baseline one
   RAR:            unar; lsar -j (what quendle's listing runs); lsar without -j (names only);
                   lsar -v (the program's start-up alone)
 
@@ -43,11 +45,29 @@ def measure(commands, folder, runs):
         print("  %-40s %7.3f s  %5.2f" % (name, median, median / reference))
 
 
+def adapter_pieces(args):
+    """The adapter's listing, and its listing and extraction as Quendle runs them one after the
+    other (the same parent, so that the extraction takes the tar the listing kept)."""
+    pieces = {}
+    for label, build in (("", args.build), (" (baseline)", args.baseline)):
+        adapter = build and os.path.join(build, "share", "quendle", ".utility", "7z")
+        if not adapter or not os.path.exists(adapter):
+            continue
+        run = "XDG_CACHE_HOME={folder}/cache '%s'" % adapter
+        pieces["adapter l -slt" + label] = run + " l {folder}/20k.tar.gz -slt; rm -rf {folder}/cache"
+        pieces["adapter l -slt, then x" + label] = (run + " l {folder}/20k.tar.gz -slt >/dev/null && " + run
+                                                    + " x {folder}/20k.tar.gz -o{out} -aoa; rm -rf {folder}/cache")
+    return pieces
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--archives", default="/var/tmp/quendle-bench/archives")
     parser.add_argument("--work", default="/dev/shm", help="where to expand (default: tmpfs)")
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--build", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build"),
+                        help="build folder whose adapter is timed (default: build/)")
+    parser.add_argument("--baseline", help="another build folder whose adapter is timed beside this one's")
     args = parser.parse_args()
     folder = tempfile.mkdtemp(prefix="pieces-", dir=args.work)
     try:
@@ -64,6 +84,7 @@ def main():
                 "7zz x -si -ttar of the .tar": "7zz x -si -ttar -o{out} -aoa < {folder}/20k.tar",
                 "GNU tar xf of the .tar": "tar -C {out} -xf {folder}/20k.tar",
                 "7zz x -so | 7zz x -si -ttar": "7zz x -so {folder}/20k.tar.gz | 7zz x -si -ttar -o{out} -aoa",
+                **adapter_pieces(args),
             }, folder, args.runs)
         rar = os.path.join(args.archives, "rar.rar")
         if os.path.exists(rar):

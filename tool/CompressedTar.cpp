@@ -6,7 +6,9 @@
 // The stream is decompressed once: Quendle's listing keeps the decompressed tar in a private
 // cache file on the way, and the extraction that follows from the same Quendle streams the tar
 // from there instead of decompressing it again. The file is removed as the extraction opens
-// it; one that no extraction took (the user cancelled) is removed by the next listing.
+// it; one that no extraction took (the user cancelled) is removed by the next listing. The
+// listing itself comes from the tar's headers as the stream passes (TarHeaders.h); when the
+// reader declines, 7-Zip lists the kept copy (or a new decompression when there is none).
 //
 // 7-Zip writes a tar's small files at more than twice the cost of GNU tar. When the listing
 // showed only plain files and folders (short ASCII names below the output, permission bits
@@ -17,6 +19,8 @@
 #include "tool/KeptFiles.h"
 #include "tool/OutputRelay.h"
 #include "tool/Serve.h"
+#include "tool/TarHeaders.h"
+#include "tool/ZipDirectory.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -55,12 +59,14 @@ std::vector<std::string> tarReaderArguments(const Request& request)
 struct Decompression {
     pid_t producer = -1;
     int data = -1;
+    int err = -1; // its standard error, when it is not ours
     std::string first;
 
     // Gives up on the stream: the decompressing 7-Zip is stopped and collected.
     void abandon()
     {
         closeFd(data);
+        closeFd(err);
         if (producer >= 0) {
             signalChild(producer, SIGKILL);
             waitChild(producer);
@@ -69,19 +75,28 @@ struct Decompression {
 };
 
 // Starts decompressing the archive and reads the first block; nothing when 7-Zip cannot be
-// started.
-std::optional<Decompression> startDecompression(const Request& request)
+// started. keepErrors: its standard error comes to a pipe of ours.
+std::optional<Decompression> startDecompression(const Request& request, bool keepErrors = false)
 {
     int data[2];
+    int err[2] = {-1, -1};
     if (!makePipe(data))
         return std::nullopt;
+    if (keepErrors && !makePipe(err)) {
+        close(data[0]);
+        close(data[1]);
+        return std::nullopt;
+    }
     Decompression stream;
     stream.producer = startChild(
-        {request.sevenZip(), "x", "-so", "-spd", "-bso0", "-bsp0", "--", request.archive}, {-1, data[1], -1});
+        {request.sevenZip(), "x", "-so", "-spd", "-bso0", "-bsp0", "--", request.archive}, {-1, data[1], err[1]});
     close(data[1]);
+    closeFd(err[1]);
     stream.data = data[0];
+    stream.err = err[0];
     if (stream.producer < 0) {
         closeFd(stream.data);
+        closeFd(stream.err);
         return std::nullopt;
     }
     stream.first.resize(512);
@@ -178,7 +193,7 @@ public:
                 if (mLine.size() < 4096)
                     mLine += c;
                 else
-                    mPlain = false;
+                    mTally.spoil();
                 continue;
             }
             line(mLine);
@@ -189,28 +204,10 @@ public:
     void err(std::string_view data) override { mRelay.err(data); }
 
     // Plain, with at least one entry; its top-level names.
-    bool plain() const { return mPlain && mInRecords && !mInRecord && mEntries > 0 && mLine.empty(); }
-    const std::vector<std::string>& tops() const { return mTops; }
+    bool plain() const { return mTally.plain() && mInRecords && !mInRecord && mLine.empty(); }
+    const std::vector<std::string>& tops() const { return mTally.tops(); }
 
 private:
-    static bool plainPath(std::string_view path)
-    {
-        if (path.empty() || path.front() == '/' || path.back() == '/')
-            return false;
-        for (const char c : path) {
-            if (c < 0x20 || c > 0x7E || c == '\\')
-                return false;
-        }
-        std::size_t at = 0;
-        while (at <= path.size()) {
-            const std::size_t slash = std::min(path.find('/', at), path.size());
-            const std::string_view component = path.substr(at, slash - at);
-            if (component.empty() || component == "." || component == "..")
-                return false;
-            at = slash + 1;
-        }
-        return true;
-    }
     static bool plainMode(std::string_view mode, bool folder)
     {
         static constexpr std::string_view kBits = "rwxrwxrwx";
@@ -250,25 +247,15 @@ private:
         else if (key == "Characteristics")
             mCharacteristics = value, mFields |= 16;
         else if ((key == "Symbolic Link" || key == "Hard Link") && !value.empty())
-            mPlain = false;
+            mTally.spoil();
     }
 
     void endRecord()
     {
         mInRecord = false;
-        ++mEntries;
         const bool known = mCharacteristics == (mFolder ? "5 GNU ASCII" : "0 GNU ASCII")
             || mCharacteristics == (mFolder ? "5 POSIX ASCII" : "0 POSIX ASCII");
-        if (mFields != 31 || !known || !plainPath(mPath) || !plainMode(mMode, mFolder)
-            || !mSeen.insert(std::hash<std::string>()(mPath)).second)
-            mPlain = false;
-        const std::string top = mPath.substr(0, mPath.find('/'));
-        if (mPlain && std::find(mTops.begin(), mTops.end(), top) == mTops.end()) {
-            if (mTops.size() < 64)
-                mTops.push_back(top);
-            else
-                mPlain = false;
-        }
+        mTally.add(mPath, mFields == 31 && known && plainMode(mMode, mFolder));
         mFields = 0;
         mPath.clear();
         mMode.clear();
@@ -279,15 +266,12 @@ private:
     std::string mLine;
     bool mInRecords = false;
     bool mInRecord = false;
-    bool mPlain = true;
-    std::uint64_t mEntries = 0;
     int mFields = 0;
     std::string mPath;
     bool mFolder = false;
     std::string mMode;
     std::string mCharacteristics;
-    std::unordered_set<std::size_t> mSeen; // a collision only costs the shortcut
-    std::vector<std::string> mTops;
+    PlainTarTally mTally;
 };
 
 // Beside a kept tar: its top-level names, one a line, when GNU tar may write it.
@@ -485,6 +469,94 @@ std::optional<int> extractWithGnuTar(const Request& request, int tar, const std:
     return succeeded(status) ? exited(0) : exited(kFatalError);
 }
 
+// Quendle's opening listing, which the tar's headers give as the stream passes when that is
+// certain; QUENDLE_ADAPTER_SEVEN_ZIP_LISTING=1 asks 7-Zip, which the agreement tests compare.
+bool headersMayList(const Request& request)
+{
+    const std::vector<std::string>& given = request.given;
+    return given.size() == 4 && given[1] == "l" && given[3] == "-slt" && request.call.archive == 2
+        && shortcutsAllowed() && std::getenv("QUENDLE_ADAPTER_SEVEN_ZIP_LISTING") == nullptr
+        && ZipDirectory::printablePath(request.shownArchive());
+}
+
+// Reads the whole stream for the listing, the copy kept on the way, and prints the listing from
+// the tar's headers when the reader answers for the tar and the stream ended well. Otherwise
+// nothing is printed and the stream is replaced for 7-Zip's listing: by the copy when it holds
+// the whole tar (copyHoldsAll), else by a new decompression (none when that cannot start).
+std::optional<int> listFromHeaders(const Request& request, std::optional<Decompression>& stream,
+    std::optional<TarCopy>& copy, bool* copyHoldsAll)
+{
+    // The decompressing 7-Zip's complaints wait for the outcome: 7-Zip's listing, when it
+    // takes over, decompresses anew and says them again.
+    class Errors final : public StreamSink {
+    public:
+        void out(std::string_view) override {}
+        void err(std::string_view data) override
+        {
+            constexpr std::size_t kMost = 1 << 20;
+            text.append(data.substr(0, kMost - std::min(text.size(), kMost)));
+        }
+        std::string text;
+    } errors;
+    TarHeaders headers;
+    Pump pump;
+    pump.source = std::exchange(stream->data, -1);
+    pump.producer = stream->producer;
+    if (headers.feed(stream->first))
+        pump.observe = [&headers](std::string_view bytes) { return headers.feed(bytes); };
+    if (copy) {
+        pump.copy = copy->fd;
+        pump.copyBudget = copy->budget;
+        pump.copied = stream->first.size();
+        if (!writeAll(copy->fd, stream->first)) {
+            closeFd(pump.copy);
+            pump.copyFailed = true;
+        }
+    }
+    if (!pump.observe && pump.copy < 0)
+        closeFd(pump.source); // neither the listing nor the copy can come of it
+    serve(&pump, -1, std::exchange(stream->err, -1), &errors);
+    const int producerStatus = waitChild(std::exchange(stream->producer, -1));
+    if (copy)
+        copy->fd = pump.copy; // closed by now when the copy was given up
+    if (stopSignal() != 0) {
+        if (copy)
+            copy->keep(false);
+        return stopSignal(); // as a status: ended by the signal itself, whatever 7-Zip made of it
+    }
+    if (succeeded(producerStatus) && headers.finish()) {
+        writeAll(2, errors.text);
+        bool relay = true;
+        headers.print(request.shownArchive(),
+            [&relay](std::string_view text) { relay = relay && writeAll(1, text.data(), text.size()); });
+        if (copy) {
+            const bool whole = !pump.copyFailed;
+            // The note first: the extraction looks for it only once the tar is in place.
+            unlink(plainNote(copy->complete).c_str());
+            if (whole && headers.plainTally().plain())
+                writePlainNote(copy->complete, headers.plainTally().tops());
+            if (!copy->keep(whole))
+                unlink(plainNote(copy->complete).c_str());
+        }
+        return exited(0);
+    }
+    if (copy && succeeded(producerStatus) && !pump.copyFailed && close(std::exchange(copy->fd, -1)) == 0) {
+        const int kept = open(copy->partial.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (kept >= 0) {
+            stream.emplace();
+            stream->data = kept;
+            *copyHoldsAll = true;
+            return std::nullopt;
+        }
+    }
+    if (copy) {
+        copy->keep(false);
+        copy.reset();
+    }
+    stream = startDecompression(request);
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<int> runCompressedTar(const Request& request, Compression compression)
@@ -503,7 +575,7 @@ std::optional<int> runCompressedTar(const Request& request, Compression compress
         stream.emplace();
         stream->data = cached;
     } else {
-        stream = startDecompression(request);
+        stream = startDecompression(request, listing && headersMayList(request));
     }
     if (!stream)
         return std::nullopt;
@@ -514,6 +586,14 @@ std::optional<int> runCompressedTar(const Request& request, Compression compress
     if (stream->producer >= 0 && !looksLikeTar(stream->first)) {
         stream->abandon();
         return std::nullopt;
+    }
+    std::optional<TarCopy> copy = listing ? TarCopy::start(request) : std::nullopt;
+    bool copyHoldsAll = false;
+    if (listing && headersMayList(request)) {
+        if (const std::optional<int> status = listFromHeaders(request, stream, copy, &copyHoldsAll))
+            return status;
+        if (!stream)
+            return std::nullopt;
     }
     int in[2];
     int out[2] = {-1, -1};
@@ -546,8 +626,7 @@ std::optional<int> runCompressedTar(const Request& request, Compression compress
     pump.producer = stream->producer;
     pump.consumer = consumer;
     pump.pending = std::move(stream->first);
-    std::optional<TarCopy> copy = listing ? TarCopy::start(request) : std::nullopt;
-    if (copy) {
+    if (copy && !copyHoldsAll) {
         pump.copy = copy->fd;
         pump.copyBudget = copy->budget;
         pump.copied = pump.pending.size();

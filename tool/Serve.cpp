@@ -43,7 +43,11 @@ bool pumpOnce(Pump& pump, bool sourceReady, char* buffer, std::size_t capacity)
                 pump.copyFailed = true;
             }
         }
-        if (size == 0) {
+        if (size > 0 && pump.observe && !pump.observe(std::string_view(buffer, size)))
+            pump.observe = nullptr;
+        if (size > 0 && !pump.observe && pump.copy < 0 && pump.sink < 0) {
+            closeFd(pump.source); // nobody wants the rest
+        } else if (size == 0) {
             closeFd(pump.source);
             pump.sourceEnded = true;
         } else if (pump.sink >= 0) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,9 @@ struct Pump {
     std::uint64_t copyBudget = 0;
     std::uint64_t copied = 0;
     bool copyFailed = false;
+    // Sees everything read from the source (none: nothing does); once it returns false it is
+    // not asked again, and with neither sink nor copy the source is then given up.
+    std::function<bool(std::string_view)> observe;
 };
 
 // Runs until the pump's source (when there is a pump) and the output and error descriptors

@@ -17,7 +17,8 @@
 //   bzip2, xz, zstd or compress stream holds a tar, the listing shows the tar's entries and the
 //   extraction writes the tar's files, streaming the decompressed tar from one 7-Zip into
 //   another. Quendle's listing keeps the decompressed tar for the extraction that follows, so
-//   that the stream is decompressed once.
+//   that the stream is decompressed once, and reads the tar's headers itself as the stream
+//   passes (TarHeaders.h) instead of having 7-Zip list the tar.
 // - An encrypted zip or 7z is extracted aside and moved into place when 7-Zip is done, so that a
 //   wrong password that got past the listing's quick check leaves the output as it was.
 // - RAR and StuffIt: when 7-Zip cannot open an archive and lsar can, lsar's listing is printed

@@ -13,6 +13,33 @@
 
 namespace quendle::adapter {
 
+// Well-formed UTF-8 without C0 or C1 control characters: 7-Zip shows controls in its own way
+// (a line feed as "_", for one).
+bool plainUtf8(std::string_view text)
+{
+    base::Utf8Check check;
+    unsigned char previous = 0;
+    for (const char byte : text) {
+        const auto c = static_cast<unsigned char>(byte);
+        switch (check.step(c)) {
+        case base::Utf8Check::Byte::Invalid:
+            return false;
+        case base::Utf8Check::Byte::Ascii:
+            if (c < 0x20 || c == 0x7F)
+                return false;
+            break;
+        case base::Utf8Check::Byte::Continuation:
+            if (previous == 0xC2 && c <= 0x9F)
+                return false; // U+0080 to U+009F
+            break;
+        case base::Utf8Check::Byte::Lead:
+            break;
+        }
+        previous = c;
+    }
+    return check.pending() == 0;
+}
+
 namespace {
 
 constexpr std::uint32_t kLocalHeader = 0x04034b50;
@@ -51,33 +78,6 @@ std::uint32_t u32(const char* p)
 std::uint64_t u64(const char* p)
 {
     return std::uint64_t(u32(p)) | std::uint64_t(u32(p + 4)) << 32;
-}
-
-// Well-formed UTF-8 without C0 or C1 control characters: 7-Zip shows controls in its own way
-// (a line feed as "_", for one).
-bool plainUtf8(std::string_view text)
-{
-    base::Utf8Check check;
-    unsigned char previous = 0;
-    for (const char byte : text) {
-        const auto c = static_cast<unsigned char>(byte);
-        switch (check.step(c)) {
-        case base::Utf8Check::Byte::Invalid:
-            return false;
-        case base::Utf8Check::Byte::Ascii:
-            if (c < 0x20 || c == 0x7F)
-                return false;
-            break;
-        case base::Utf8Check::Byte::Continuation:
-            if (previous == 0xC2 && c <= 0x9F)
-                return false; // U+0080 to U+009F
-            break;
-        case base::Utf8Check::Byte::Lead:
-            break;
-        }
-        previous = c;
-    }
-    return check.pending() == 0;
 }
 
 bool isAscii(std::string_view text)

@@ -19,6 +19,9 @@
 
 namespace quendle::adapter {
 
+// Well-formed UTF-8 without C0 or C1 control characters, which 7-Zip prints as they are.
+bool plainUtf8(std::string_view text);
+
 // Reads size bytes at offset into buffer; false when they cannot all be read.
 using ReadAt = std::function<bool(std::uint64_t offset, char* buffer, std::size_t size)>;
 

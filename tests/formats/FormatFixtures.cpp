@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
 namespace quendle::formats {
 
 Tree sampleTree()
@@ -17,6 +21,20 @@ Tree sampleTree()
         {QStringLiteral("top/\u00dcn\u00efc\u00f8d\u00e9.txt"), "unicode\n"}, {QStringLiteral("top/empty/"), {}},
         {QStringLiteral("top/sub/"), {}}, {QStringLiteral("top/sub/inner.txt"), "inner\n"},
         {QStringLiteral("top/sub/deeper/"), {}}, {QStringLiteral("top/sub/deeper/data.bin"), binary}};
+}
+
+void writeRichTree(const QString& source)
+{
+    writeTree(source, sampleTree());
+    const QByteArray top = QFile::encodeName(source + QStringLiteral("/top"));
+    chmod(top + "/readme.txt", 0755);
+    chmod(top + "/with space.txt", 0600);
+    EXPECT_EQ(symlink("readme.txt", top + "/link"), 0);
+    EXPECT_EQ(symlink("nowhere", top + "/sub/dangling"), 0);
+    EXPECT_EQ(link(top + "/sub/inner.txt", top + "/sub/hard.txt"), 0);
+    const timeval old[2] = {{1000000000, 0}, {1000000000, 0}};
+    utimes(top + "/sub/inner.txt", old);
+    utimes(top + "/sub/deeper", old);
 }
 
 const QList<CompressedTar>& compressedTars()

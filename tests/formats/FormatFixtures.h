@@ -24,6 +24,9 @@ using test::writeTree;
 // A folder "top" with nested folders and names with spaces and non-ASCII letters; its tar,
 // made by GNU tar, has one entry per file and folder ("top" included).
 Tree sampleTree();
+// The sample tree at source with what an extraction must also get right: modes, an old time, a
+// symbolic link, a dangling one and a hard link.
+void writeRichTree(const QString& source);
 
 // A compressed tar of source/top, by suffix: "tar.gz", "tgz", "tar.bz2", "tbz2", "tar.xz",
 // "txz", "tar.zst", "tar.Z". The archive is written at folder/name.suffix.

@@ -66,21 +66,6 @@ QString describe(const test::ToolRun& run)
 }
 
 
-// The sample tree with what an extraction must also get right: modes, an old time, links.
-void writeRichTree(const QString& source)
-{
-    writeTree(source, sampleTree());
-    const QByteArray top = QFile::encodeName(source + QStringLiteral("/top"));
-    chmod(top + "/readme.txt", 0755);
-    chmod(top + "/with space.txt", 0600);
-    EXPECT_EQ(symlink("readme.txt", top + "/link"), 0);
-    EXPECT_EQ(symlink("nowhere", top + "/sub/dangling"), 0);
-    EXPECT_EQ(link(top + "/sub/inner.txt", top + "/sub/hard.txt"), 0);
-    const timeval old[2] = {{1000000000, 0}, {1000000000, 0}};
-    utimes(top + "/sub/inner.txt", old);
-    utimes(top + "/sub/deeper", old);
-}
-
 QStringList tarCopies(const QString& cacheHome)
 {
     return QDir(cacheHome + QStringLiteral("/quendle")).entryList({QStringLiteral("tar-*.tar")}, QDir::Files);
@@ -116,7 +101,8 @@ TEST_P(TarAgreement, TheListingsCopyGivesWhatTheSecondDecompressionGave)
 
     const Adapter shortcut(cache(), true);
     const test::ToolRun listing = shortcut.list(mArchive);
-    EXPECT_EQ(listing.out, plainListing.out) << "the listing is the same";
+    // The same facts: the shortcut's listing comes from the tar's headers, in fewer words.
+    EXPECT_EQ(readListing(decodeListing(listing.out)), readListing(decodeListing(plainListing.out)));
     EXPECT_EQ(tarCopies(cache()).size(), 1) << "the listing kept the decompressed tar";
     const test::ToolRun run = shortcut.extract(mArchive, mDir.path() + QStringLiteral("/short"));
     EXPECT_EQ(run.exitCode(), 0) << qPrintable(describe(run));
