@@ -53,33 +53,6 @@ std::uint64_t u64(const char* p)
     return std::uint64_t(u32(p)) | std::uint64_t(u32(p + 4)) << 32;
 }
 
-// Well-formed UTF-8 without C0 or C1 control characters: 7-Zip shows controls in its own way
-// (a line feed as "_", for one).
-bool plainUtf8(std::string_view text)
-{
-    base::Utf8Check check;
-    unsigned char previous = 0;
-    for (const char byte : text) {
-        const auto c = static_cast<unsigned char>(byte);
-        switch (check.step(c)) {
-        case base::Utf8Check::Byte::Invalid:
-            return false;
-        case base::Utf8Check::Byte::Ascii:
-            if (c < 0x20 || c == 0x7F)
-                return false;
-            break;
-        case base::Utf8Check::Byte::Continuation:
-            if (previous == 0xC2 && c <= 0x9F)
-                return false; // U+0080 to U+009F
-            break;
-        case base::Utf8Check::Byte::Lead:
-            break;
-        }
-        previous = c;
-    }
-    return check.pending() == 0;
-}
-
 bool isAscii(std::string_view text)
 {
     for (const char c : text) {
@@ -276,6 +249,35 @@ bool beginsWithEntry(const ReadAt& readAt, std::string_view first, std::uint64_t
         && u16(local.data() + 26) == first.size() && std::string_view(local).substr(kLocalHeaderSize) == first;
 }
 
+} // namespace
+
+// Well-formed UTF-8 without C0 or C1 control characters: 7-Zip shows controls in its own way
+// (a line feed as "_", for one).
+bool plainUtf8(std::string_view text)
+{
+    base::Utf8Check check;
+    unsigned char previous = 0;
+    for (const char byte : text) {
+        const auto c = static_cast<unsigned char>(byte);
+        switch (check.step(c)) {
+        case base::Utf8Check::Byte::Invalid:
+            return false;
+        case base::Utf8Check::Byte::Ascii:
+            if (c < 0x20 || c == 0x7F)
+                return false;
+            break;
+        case base::Utf8Check::Byte::Continuation:
+            if (previous == 0xC2 && c <= 0x9F)
+                return false; // U+0080 to U+009F
+            break;
+        case base::Utf8Check::Byte::Lead:
+            break;
+        }
+        previous = c;
+    }
+    return check.pending() == 0;
+}
+
 // Reads a whole range of an open file at an offset; false when the file ends before it.
 ReadAt readerOf(int fd)
 {
@@ -293,8 +295,6 @@ ReadAt readerOf(int fd)
         return true;
     };
 }
-
-} // namespace
 
 std::optional<ZipDirectory> ZipDirectory::read(const ReadAt& readAt, std::uint64_t fileSize)
 {

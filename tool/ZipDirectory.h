@@ -21,6 +21,12 @@ namespace quendle::adapter {
 
 // Reads size bytes at offset into buffer; false when they cannot all be read.
 using ReadAt = std::function<bool(std::uint64_t offset, char* buffer, std::size_t size)>;
+// The reader of an open file.
+ReadAt readerOf(int fd);
+
+// Well-formed UTF-8 without C0 or C1 control characters, which 7-Zip and lsar show in ways of
+// their own.
+bool plainUtf8(std::string_view text);
 
 class ZipDirectory {
 public:
