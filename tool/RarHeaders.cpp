@@ -176,6 +176,17 @@ bool attributesAgree(Host host, std::uint64_t attributes, bool folder)
     return folder ? type == 0x4000 : (type == 0x8000 || type == 0);
 }
 
+// The same for a symbolic link, which RAR 5 marks with a record of its own.
+bool linkAttributesAgree(Host host, std::uint64_t attributes, bool folder)
+{
+    if (folder)
+        return false;
+    if (host == Host::Windows)
+        return (attributes & 0x10) == 0;
+    const std::uint64_t type = attributes & 0xF000;
+    return type == 0xA000 || type == 0x8000 || type == 0;
+}
+
 // A name lsar shows as it is stored: well-formed, without control characters, empty
 // components at its end or a backslash (which some hosts take for a separator).
 bool plainName(std::string_view name)
@@ -207,7 +218,7 @@ bool readRar5File(Fields fields, std::string_view extra, RarHeaders::Entry& entr
     if (fields.failed() || fields.left() != 0 || (flags & ~std::uint64_t(0x07)) != 0 || host > 1)
         return false;
     entry.folder = (flags & 0x01) != 0;
-    if (!attributesAgree(host == 0 ? Host::Windows : Host::Unix, attributes, entry.folder) || !plainName(name))
+    if (!plainName(name))
         return false;
     entry.name = name;
 
@@ -225,6 +236,15 @@ bool readRar5File(Fields fields, std::string_view extra, RarHeaders::Entry& entr
         case 0x02: // hash
         case 0x06: // owner
             break;
+        case 0x05: { // a link: only a symbolic link of Unix's kind, to a plain name
+            const std::uint64_t kind = record.vint();
+            record.vint(); // flags
+            const std::string_view target = record.bytes(record.vint());
+            if (kind != 1 || entry.linkTarget || target.empty() || !plainUtf8(target))
+                return false;
+            entry.linkTarget = std::string(target);
+            break;
+        }
         case 0x03: { // times
             const std::uint64_t timeFlags = record.vint();
             if ((timeFlags & 0x02) == 0)
@@ -246,7 +266,9 @@ bool readRar5File(Fields fields, std::string_view extra, RarHeaders::Entry& entr
             return false;
     }
     entry.modified = modified.value_or(std::string());
-    return true;
+    const Host system = host == 0 ? Host::Windows : Host::Unix;
+    return entry.linkTarget ? linkAttributesAgree(system, attributes, entry.folder)
+                            : attributesAgree(system, attributes, entry.folder);
 }
 
 std::optional<std::vector<RarHeaders::Entry>> readRar5(Window& file, std::uint64_t fileSize)
@@ -437,6 +459,8 @@ void RarHeaders::print(std::string_view archivePath, const std::function<void(st
         record.size = std::int64_t(std::min<std::uint64_t>(entry.size, INT64_MAX));
         record.packedSize = std::int64_t(std::min<std::uint64_t>(entry.packedSize, INT64_MAX));
         record.modified = entry.modified;
+        record.link = entry.linkTarget.has_value();
+        record.linkTarget = entry.linkTarget.value_or(std::string());
         out += lsarListingRecord(record);
         if (out.size() >= kChunk) {
             write(out);

@@ -6,7 +6,7 @@
 // declines and lsar lists as always. It declines, among others, for encrypted headers, volumes
 // and entries split across them, data before or after the archive, a header whose checksum is
 // wrong, names in a legacy code page or RAR 4's Unicode name encoding, names with control
-// characters, links, file versions, unknown header or record types, and truncated archives.
+// characters, links other than RAR 5's symbolic links, file versions, unknown header or record types, and truncated archives.
 // Only headers are read; nothing is decompressed.
 #pragma once
 
@@ -28,6 +28,7 @@ public:
         std::string name; // as lsar names it: components separated by "/"
         bool folder = false;
         bool encrypted = false;
+        std::optional<std::string> linkTarget; // a symbolic link's
         std::uint64_t size = 0;
         std::uint64_t packedSize = 0;
         std::string modified; // as lsar shows it; empty when the archive gives no time
