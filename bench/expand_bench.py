@@ -25,7 +25,7 @@ their ratios to bare 7zz in the same run, and quendle's peak memory (its own VmH
 
 Modes:
   expand  the archives (60 files of 2 MB in all; one 300 MB file; 20,000 small files in 200
-          folders; 200,000 tiny files; the 20,000 files as .tar.gz, .tar.xz and .tar.zst; the 300 MB file
+          folders; 200,000 tiny files; the 20,000 files as a 7z, .tar.gz, .tar.xz and .tar.zst; the 300 MB file
           as an AES-256 zip and the 20,000 files as an AES-256 7z; a RAR of 1,000 files) on the
           work folder's file system (disk; --tmpfs for /dev/shm): bare, list, quendle, aunpack,
           tar
@@ -76,6 +76,7 @@ ARCHIVES = {
     "20k.tar.xz": ("20,000 small files, .tar.xz", "small", None),
     "20k.tar.zst": ("20,000 small files, .tar.zst", "small", None),
     "aes": ("one 300 MB file, AES-256 zip, right password", "big.bin", 1.10),
+    "20k.7z": ("20,000 small files, 7z", "small", 1.15),
     "aes7z": ("20,000 small files, AES-256 7z, right password", "small", 1.10),
     "rar": ("RAR of 1,000 files", "thousand", 1.3),
 }
@@ -185,7 +186,7 @@ def fill_thousand_rar(root, archive):
 
 def archive_file_name(name, args):
     text = name == "big" and args.big_data == "text"
-    suffix = {"aes": ".zip", "aes7z": ".7z", "rar": ".rar"}.get(name, "" if ".tar." in name else ".zip")
+    suffix = {"aes": ".zip", "aes7z": ".7z", "rar": ".rar", "20k.7z": ""}.get(name, "" if ".tar." in name else ".zip")
     return name + ("-text" if text else "") + suffix
 
 
@@ -202,6 +203,7 @@ def build_archives(names, folder, args):
                       "20k.tar.gz": {"small": args.small_files}, "20k.tar.xz": {"small": args.small_files},
                       "20k.tar.zst": {"small": args.small_files},
                       "aes7z": {"small": args.small_files, "password": PASSWORD},
+                      "20k.7z": {"small": args.small_files},
                       "rar": {"thousand": 1000}, "small": {"sixty": 60}}[name]
         if os.path.exists(archive) and os.path.exists(stamp):
             with open(stamp) as f:
@@ -223,7 +225,7 @@ def build_archives(names, folder, args):
                 entries = fill_big(source, args.big_mb, args.big_data if name == "big" else "random")
             elif name == "small":
                 entries = fill_sixty(source)
-            elif name in ("20k", "20k.tar.gz", "20k.tar.xz", "20k.tar.zst", "aes7z"):
+            elif name in ("20k", "20k.tar.gz", "20k.tar.xz", "20k.tar.zst", "aes7z", "20k.7z"):
                 entries = fill_many(source, "small", args.small_files, 200, lambda n: 200 + (n * 7919) % 3800)
             else:
                 entries = fill_many(source, "tiny", args.tiny_files, 1000, lambda n: 10 + (n * 31) % 90)
@@ -236,6 +238,8 @@ def build_archives(names, folder, args):
                             cwd=source)
             elif name == "aes7z":
                 run_checked([seven_zip(), "a", "-t7z", "-mx=1", "-p" + PASSWORD, archive, top], cwd=source)
+            elif name == "20k.7z":
+                run_checked([seven_zip(), "a", "-t7z", "-mx=1", archive, top], cwd=source)
             else:
                 run_checked([seven_zip(), "a", "-tzip", "-mx=1", archive, top], cwd=source)
         remove_tree(source)
@@ -620,7 +624,7 @@ def main():
     parser.add_argument("--runs", type=int, default=3, help="timed runs of each variant (default 3)")
     parser.add_argument("--archives", default="small,big,20k,200k",
                         help="which archives (default small,big,20k,200k; also 20k.tar.gz, 20k.tar.xz, 20k.tar.zst, aes, "
-                             "aes7z, rar)")
+                             "20k.7z, aes7z, rar)")
     parser.add_argument("--unpaced", action="store_true", help="also time bare 7zz beside a walk on every tick")
     parser.add_argument("--poll-driver", help="the poll driver (default: found in the build folder)")
     parser.add_argument("--big-mb", type=int, default=300)

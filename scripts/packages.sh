@@ -3,9 +3,10 @@
 
 # To build the program and the tests; lupdate and lrelease (qt6-l10n-tools, with their CMake
 # functions in qt6-tools-dev) build the translations, libuchardet guesses old zips' code pages,
-# zlib checks RAR headers' checksums.
+# liblzma unpacks a 7z archive's header for the adapter's fast listing, zlib checks RAR headers'
+# checksums.
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev nlohmann-json3-dev
-                libuchardet-dev zlib1g-dev ccache qt6-tools-dev qt6-l10n-tools)
+                libuchardet-dev liblzma-dev zlib1g-dev ccache qt6-tools-dev qt6-l10n-tools)
 # What Quendle runs: 7-Zip behind the adapter, lsar/unar for RAR and StuffIt, Qt's SVG
 # image plugin for the window icon, and Qt's own translations (its dialogs, --help).
 run_packages=(7zip unar libqt6svg6 qt6-translations-l10n)

@@ -60,6 +60,13 @@ struct Request {
 
 // 7-Zip's listing (SevenZipListing.cpp); lsar takes over what 7-Zip cannot open.
 int listWithSevenZip(const Request& request);
+// The opening listing of a plain 7z from its header (SevenZipHeaders.h); when its entries are
+// encrypted, it is kept for the verifying listing. False, with nothing printed, when 7-Zip
+// must list it.
+bool listFromSevenZipHeaders(const Request& request);
+// Removes what the opening listing kept for the verifying one (SevenZipListing.cpp): the
+// extraction has begun, and nothing lists the archive any more.
+void forgetKeptListing(const Request& request);
 // 7-Zip's extraction (SevenZipExtraction.cpp); unar takes over what 7-Zip cannot open.
 int extractWithSevenZip(const Request& request);
 // The listing or extraction of the tar inside a compressed stream (CompressedTar.cpp); nothing

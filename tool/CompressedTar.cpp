@@ -14,6 +14,7 @@
 // told to give exactly what 7-Zip gives: the user's umask applied, no owners.
 #include "tool/Backends.h"
 #include "tool/Children.h"
+#include "tool/KeptFiles.h"
 #include "tool/OutputRelay.h"
 #include "tool/Serve.h"
 
@@ -24,12 +25,10 @@
 #include <cstring>
 #include <utility>
 
-#include <cinttypes>
 #include <cstdlib>
 #include <functional>
 #include <unordered_set>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -97,60 +96,6 @@ std::optional<Decompression> startDecompression(const Request& request)
     return stream;
 }
 
-// The folder of the decompressed tars, made private to the user; empty when there is none.
-std::string cacheFolder()
-{
-    std::string base;
-    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && cache[0] == '/')
-        base = cache;
-    else if (const char* home = std::getenv("HOME"); home && home[0] == '/')
-        base = std::string(home) + "/.cache";
-    else
-        return {};
-    mkdir(base.c_str(), 0700);
-    const std::string folder = base + "/quendle";
-    mkdir(folder.c_str(), 0700);
-    struct stat info {};
-    if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid()
-        || (info.st_mode & 077) != 0)
-        return {};
-    return folder;
-}
-
-// The decompressed tar of this archive, for the Quendle that runs us (our parent): named after
-// it and after the archive's identity, so that a changed archive is never read from an old
-// copy. Empty when the archive cannot be looked at.
-std::string cachedTarName(const std::string& archive)
-{
-    struct stat info {};
-    if (stat(archive.c_str(), &info) != 0)
-        return {};
-    char name[200];
-    std::snprintf(name, sizeof name, "tar-%ld-%" PRIu64 "-%" PRIu64 "-%" PRId64 "-%" PRId64 ".%09ld-%" PRId64 ".%09ld.tar",
-        long(getppid()), std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), std::int64_t(info.st_size),
-        std::int64_t(info.st_mtim.tv_sec), info.st_mtim.tv_nsec, std::int64_t(info.st_ctim.tv_sec), info.st_ctim.tv_nsec);
-    return name;
-}
-
-// Removes the tars no extraction will take: those of a Quendle that has ended, and the
-// earlier ones of ours (it lists one archive at a time).
-void removeUnclaimedTars(const std::string& folder)
-{
-    DIR* dir = opendir(folder.c_str());
-    if (!dir)
-        return;
-    const std::string ours = "tar-" + std::to_string(getppid()) + "-";
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (!name.starts_with("tar-"))
-            continue;
-        const long owner = std::strtol(name.c_str() + 4, nullptr, 10);
-        if (name.starts_with(ours) || owner <= 0 || (kill(pid_t(owner), 0) != 0 && errno == ESRCH))
-            unlink((folder + '/' + name).c_str());
-    }
-    closedir(dir);
-}
-
 // The copy a listing keeps of the decompressed tar: written under a name of its own, and put
 // where the extraction finds it only when the whole stream was read well.
 struct TarCopy {
@@ -167,11 +112,11 @@ struct TarCopy {
             && request.call.archive == 2;
         if (!quendles || !shortcutsAllowed())
             return std::nullopt;
-        const std::string folder = cacheFolder();
-        const std::string name = cachedTarName(request.archive);
+        const std::string folder = keptFolder();
+        const std::string name = keptName("tar", request.archive, ".tar");
         if (folder.empty() || name.empty())
             return std::nullopt;
-        removeUnclaimedTars(folder);
+        removeUnclaimed(folder, "tar");
         // Never more than half of the room there is.
         struct statvfs room {};
         if (statvfs(folder.c_str(), &room) != 0)
@@ -204,8 +149,8 @@ int takeCachedTar(const Request& request)
 {
     if (!shortcutsAllowed())
         return -1;
-    const std::string folder = cacheFolder();
-    const std::string name = cachedTarName(request.archive);
+    const std::string folder = keptFolder();
+    const std::string name = keptName("tar", request.archive, ".tar");
     if (folder.empty() || name.empty())
         return -1;
     const std::string path = folder + '/' + name;
@@ -365,8 +310,8 @@ void writePlainNote(const std::string& tar, const std::vector<std::string>& tops
 // The top-level names noted beside the tar our Quendle's listing kept; the note is removed.
 std::optional<std::vector<std::string>> takePlainNote(const Request& request)
 {
-    const std::string folder = cacheFolder();
-    const std::string name = cachedTarName(request.archive);
+    const std::string folder = keptFolder();
+    const std::string name = keptName("tar", request.archive, ".tar");
     if (folder.empty() || name.empty())
         return std::nullopt;
     const std::string note = plainNote(folder + '/' + name);

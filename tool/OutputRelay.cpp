@@ -128,6 +128,12 @@ void OutputRelay::emit(std::string_view text)
     // When nobody reads any more, keep draining so that 7-Zip is never stuck.
     mRelayOut = mRelayOut && writeAll(1, text.data(), text.size());
     mLastOut = text.back();
+    if (mCopying && mCopy.size() + text.size() > mCopyLimit) {
+        mCopying = false;
+        std::string().swap(mCopy);
+    } else if (mCopying) {
+        mCopy.append(text);
+    }
 }
 
 } // namespace quendle::adapter

@@ -52,6 +52,19 @@ public:
 
     // Lets everything held back out, and what comes later straight through.
     void release();
+    // Keeps a copy of what goes out on standard output, up to limit bytes (beyond, none).
+    void keepCopy(std::size_t limit)
+    {
+        mCopying = true;
+        mCopyLimit = limit;
+    }
+    // The copy of all that went out; nothing when it passed the limit or the output failed.
+    std::optional<std::string_view> copy() const
+    {
+        if (!mCopying || !mRelayOut)
+            return std::nullopt;
+        return mCopy;
+    }
     // The end of a listing's text, and everything held back let out.
     void finishText();
     // The sign, when 7-Zip showed that it could not open an encrypted archive or when the
@@ -103,6 +116,9 @@ private:
     bool mRelayOut = true;
     bool mRelayErr = true;
     char mLastOut = '\n';
+    bool mCopying = false;
+    std::size_t mCopyLimit = 0;
+    std::string mCopy;
 };
 
 } // namespace quendle::adapter

@@ -9,10 +9,6 @@
 #include <cstring>
 #include <ctime>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace quendle::adapter {
 
 namespace {
@@ -475,14 +471,8 @@ bool listFromRarHeaders(const std::string& archivePath)
 {
     if (!ZipDirectory::printablePath(archivePath))
         return false;
-    const int fd = open(archivePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat info {};
     std::optional<RarHeaders> rar;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
-        rar = RarHeaders::read(readerOf(fd), std::uint64_t(info.st_size));
-    close(fd);
+    withRegularFile(archivePath, [&rar](const ReadAt& readAt, std::uint64_t size) { rar = RarHeaders::read(readAt, size); });
     if (!rar)
         return false;
     // When nobody reads any more, the rest is not worth printing.

@@ -6,7 +6,9 @@
 //   ("Cannot open encrypted archive. Wrong password?") or stop at a password prompt, while
 //   Quendle reads its signs from the listing; the listing gets the sign added. A zip or 7z whose
 //   entries alone are encrypted is listed with any password: a listing given one tries it on
-//   one encrypted entry and says when it is wrong, so that nothing is extracted with it.
+//   one encrypted entry and says when it is wrong, so that nothing is extracted with it. The
+//   opening listing's text is kept for that listing (KeptFiles.h), so that the headers are not
+//   read again.
 // - Split sets: any part of "x.7z.001", "x.7z.002", … stands for the whole set, listed like the
 //   archive it splits; a set with a part missing is refused, naming the part.
 // - Packages: a Debian package gives a folder of its files and control files, an RPM the files
@@ -29,7 +31,8 @@
 //   (else the page of the user's language), backslashes of DOS and Windows names separate
 //   folders, and the extraction writes them under those names.
 // - The opening listing of a plain zip comes from the zip's central directory (ZipDirectory.h),
-//   which takes milliseconds where 7-Zip takes seconds for a big archive.
+//   which takes milliseconds where 7-Zip takes seconds for a big archive, and that of a plain
+//   7z from its header (SevenZipHeaders.h).
 //
 // This file chooses the backend; each has its file: SevenZipListing.cpp, SevenZipExtraction.cpp,
 // CompressedTar.cpp, Packages.cpp and Unar.cpp, with OutputRelay.h between 7-Zip's output and ours.
@@ -40,6 +43,7 @@
 #include "tool/Children.h"
 #include "tool/CodePage.h"
 #include "tool/RarHeaders.h"
+#include "tool/SevenZipHeaders.h"
 #include "tool/SplitSet.h"
 #include "tool/ZipDirectory.h"
 
@@ -191,7 +195,9 @@ int main(int argc, char** argv)
     request.archive = argv[call.archive];
     if (!openSplitSet(request))
         exitLike(exited(kFatalError));
-    if (isOpeningListing(request) && listFromZipDirectory(request.archive))
+    if (call.isExtract() && shortcutsAllowed())
+        forgetKeptListing(request);
+    if (isOpeningListing(request) && (listFromZipDirectory(request.archive) || listFromSevenZipHeaders(request)))
         exitLike(exited(0));
     const std::string head = headOf(request.archive);
     // What 7-Zip cannot open here goes straight to lsar and unar, known by its first bytes.

@@ -296,6 +296,24 @@ ReadAt readerOf(int fd)
     };
 }
 
+
+std::string listingHead(std::string_view reader, std::string_view archivePath, std::string_view type, std::uint64_t fileSize)
+{
+    std::string out;
+    out += "\nQuendle's ";
+    out += reader;
+    out += ", in 7-Zip's technical listing layout\n\nListing archive: ";
+    out += archivePath;
+    out += "\n\n--\nPath = ";
+    out += archivePath;
+    out += "\nType = ";
+    out += type;
+    out += "\nPhysical Size = ";
+    appendNumber(out, fileSize);
+    out += "\n\n----------\n";
+    return out;
+}
+
 std::optional<ZipDirectory> ZipDirectory::read(const ReadAt& readAt, std::uint64_t fileSize)
 {
     const std::optional<Span> span = findDirectory(readAt, fileSize);
@@ -350,14 +368,7 @@ bool ZipDirectory::printablePath(std::string_view archivePath)
 
 void ZipDirectory::print(std::string_view archivePath, const std::function<void(std::string_view)>& write) const
 {
-    std::string out;
-    out += "\nQuendle's zip directory reader, in 7-Zip's technical listing layout\n\nListing archive: ";
-    out += archivePath;
-    out += "\n\n--\nPath = ";
-    out += archivePath;
-    out += "\nType = zip\nPhysical Size = ";
-    appendNumber(out, mFileSize);
-    out += "\n\n----------\n";
+    std::string out = listingHead("zip directory reader", archivePath, "zip", mFileSize);
     constexpr std::size_t kChunk = 1 << 16;
     for (const Entry& entry : mEntries) {
         out += "Path = ";
@@ -437,33 +448,29 @@ ZipNameSurvey surveyZipNames(const ReadAt& readAt, std::uint64_t fileSize)
     return survey;
 }
 
+void withRegularFile(const std::string& path, const std::function<void(const ReadAt&, std::uint64_t)>& use)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        use(readerOf(fd), std::uint64_t(info.st_size));
+    close(fd);
+}
+
 ZipNameSurvey surveyZipNames(const std::string& archivePath)
 {
-    const int fd = open(archivePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return {};
-    struct stat info {};
     ZipNameSurvey survey;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        survey = surveyZipNames(readerOf(fd), std::uint64_t(info.st_size));
-    }
-    close(fd);
+    withRegularFile(archivePath, [&survey](const ReadAt& readAt, std::uint64_t size) { survey = surveyZipNames(readAt, size); });
     return survey;
 }
 
 bool listFromZipDirectory(const std::string& archivePath)
 {
-    if (!ZipDirectory::printablePath(archivePath))
-        return false;
-    const int fd = open(archivePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat info {};
     std::optional<ZipDirectory> zip;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        zip = ZipDirectory::read(readerOf(fd), std::uint64_t(info.st_size));
-    }
-    close(fd);
+    if (ZipDirectory::printablePath(archivePath))
+        withRegularFile(archivePath, [&zip](const ReadAt& readAt, std::uint64_t size) { zip = ZipDirectory::read(readAt, size); });
     if (!zip)
         return false;
     // When nobody reads any more, the rest is not worth printing.

@@ -21,12 +21,20 @@ namespace quendle::adapter {
 
 // Reads size bytes at offset into buffer; false when they cannot all be read.
 using ReadAt = std::function<bool(std::uint64_t offset, char* buffer, std::size_t size)>;
-// The reader of an open file.
-ReadAt readerOf(int fd);
 
 // Well-formed UTF-8 without C0 or C1 control characters, which 7-Zip and lsar show in ways of
 // their own.
 bool plainUtf8(std::string_view text);
+
+// Reads a whole range of an open file at an offset; false when the file ends before it.
+ReadAt readerOf(int fd);
+// Gives use a reader of the regular file at path and its size; nothing happens when it cannot
+// be opened or is no regular file.
+void withRegularFile(const std::string& path, const std::function<void(const ReadAt&, std::uint64_t)>& use);
+
+// The head of a listing that one of the adapter's own readers prints in 7-Zip's technical
+// layout: the preamble naming the reader, and the archive's record.
+std::string listingHead(std::string_view reader, std::string_view archivePath, std::string_view type, std::uint64_t fileSize);
 
 class ZipDirectory {
 public:

@@ -335,13 +335,68 @@ TEST_P(PasswordAgreement, ARightPasswordGivesWhatThePlainWayGives)
     EXPECT_EQ(test::describeTree(shortOut), expected) << "nothing is left aside either";
 }
 
-INSTANTIATE_TEST_SUITE_P(Archives, PasswordAgreement,
-    ::testing::Values(PasswordCase {"ZipCrypto", "a.zip", {QStringLiteral("-mem=ZipCrypto")}},
-        PasswordCase {"ZipAes", "a.zip", {QStringLiteral("-mem=AES256")}},
-        PasswordCase {"SevenZipSolid", "a.7z", {QStringLiteral("-t7z")}},
-        PasswordCase {"SevenZipNotSolid", "a.7z", {QStringLiteral("-t7z"), QStringLiteral("-ms=off")}},
-        PasswordCase {"SevenZipEncryptedHeaders", "a.7z", {QStringLiteral("-t7z"), QStringLiteral("-mhe=on")}}),
-    [](const ::testing::TestParamInfo<PasswordCase>& info) { return std::string(info.param.name); });
+const PasswordCase kPasswordCases[] {{"ZipCrypto", "a.zip", {QStringLiteral("-mem=ZipCrypto")}},
+    {"ZipAes", "a.zip", {QStringLiteral("-mem=AES256")}}, {"SevenZipSolid", "a.7z", {QStringLiteral("-t7z")}},
+    {"SevenZipNotSolid", "a.7z", {QStringLiteral("-t7z"), QStringLiteral("-ms=off")}},
+    {"SevenZipStored", "a.7z", {QStringLiteral("-t7z"), QStringLiteral("-m0=Copy")}},
+    {"SevenZipEncryptedHeaders", "a.7z", {QStringLiteral("-t7z"), QStringLiteral("-mhe=on")}}};
+
+std::string passwordCaseName(const ::testing::TestParamInfo<PasswordCase>& info)
+{
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Archives, PasswordAgreement, ::testing::ValuesIn(kPasswordCases), passwordCaseName);
+
+// The verifying listing answered from what the opening listing kept: the same facts and the
+// same verdict on a password as 7-Zip's second reading, and never for an archive that changed.
+class KeptListingAgreement : public ::testing::TestWithParam<PasswordCase> {};
+
+TEST_P(KeptListingAgreement, AnswersAsASecondListingWould)
+{
+    QUENDLE_REQUIRE_SEVEN_ZIP();
+    QTemporaryDir dir;
+    const QString archive = dir.path() + u'/' + QString::fromLatin1(GetParam().archive);
+    const auto make = [&](const QByteArray& text) {
+        QFile::remove(archive);
+        writeTree(dir.path() + QStringLiteral("/source"), {{QStringLiteral("top/a.txt"), text}, {QStringLiteral("top/b.txt"), "b\n"}});
+        ASSERT_TRUE(test::runSevenZip(QStringList {QStringLiteral("a"), QStringLiteral("-pRight")} + GetParam().switches
+                + QStringList {archive, QStringLiteral("top")},
+            dir.path() + QStringLiteral("/source")));
+    };
+    make("first\n");
+    const Adapter plain(dir.path() + QStringLiteral("/cache"), false);
+    const Adapter shortcut(dir.path() + QStringLiteral("/cache"), true);
+    const auto agree = [&](const QString& password) {
+        const test::ToolRun expected = plain.list(archive, password);
+        const test::ToolRun run = shortcut.list(archive, password);
+        EXPECT_EQ(run.exitCode(), expected.exitCode()) << qPrintable(password) << qPrintable(describe(run));
+        // The same facts, whether 7-Zip or the archive's header gave the kept text.
+        const ArchiveListing facts = readListing(decodeListing(run.out));
+        EXPECT_EQ(facts, readListing(decodeListing(expected.out))) << qPrintable(password);
+        EXPECT_EQ(facts.passwordRuleCount(), readListing(decodeListing(expected.out)).passwordRuleCount());
+    };
+    const auto kept = [&] {
+        return QDir(dir.path() + QStringLiteral("/cache/quendle")).entryList({QStringLiteral("list-*")}, QDir::Files);
+    };
+    // A zip's opening listing comes from its directory, and encrypted headers list nothing.
+    const bool keeps = archive.endsWith(QStringLiteral(".7z")) && !GetParam().switches.contains(QStringLiteral("-mhe=on"));
+    shortcut.list(archive);
+    EXPECT_EQ(kept().size(), keeps ? 1 : 0);
+    agree(QStringLiteral("Wrong"));
+    agree(QStringLiteral("Right"));
+
+    // Replaced between the listings: the new archive is listed, not the old one's text.
+    make("the second archive holds more\n");
+    agree(QStringLiteral("Right"));
+
+    // The extraction takes nothing kept along, and leaves nothing behind.
+    shortcut.list(archive);
+    EXPECT_EQ(shortcut.extract(archive, dir.path() + QStringLiteral("/out"), QStringLiteral("Right")).exitCode(), 0);
+    EXPECT_TRUE(kept().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Archives, KeptListingAgreement, ::testing::ValuesIn(kPasswordCases), passwordCaseName);
 
 // A wrong password that passes the zip's one-byte check, on a stored file: only the checksum at
 // the file's end tells, and the extraction fails there.
