@@ -278,7 +278,6 @@ bool plainUtf8(std::string_view text)
     return check.pending() == 0;
 }
 
-// Reads a whole range of an open file at an offset; false when the file ends before it.
 ReadAt readerOf(int fd)
 {
     return [fd](std::uint64_t offset, char* buffer, std::size_t size) {
