@@ -37,7 +37,7 @@ for part in "${parts[@]}"; do
       section "fuzz: configure, build, ${fuzz_seconds} s per target"
       cmake --preset fuzz >/dev/null
       cmake --build --preset fuzz
-      for target in listing prefs trash_names zip_directory seven_zip_headers tar_headers; do
+      for target in listing prefs trash_names zip_directory seven_zip_headers tar_headers rar_headers; do
         # libFuzzer adds what it finds to the corpus folder: it works on a copy, so the
         # repository's seeds stay as they are.
         corpus=$(mktemp -d)

@@ -3,7 +3,8 @@
 
 # To build the program and the tests; lupdate and lrelease (qt6-l10n-tools, with their CMake
 # functions in qt6-tools-dev) build the translations, libuchardet guesses old zips' code pages,
-# liblzma unpacks a 7z archive's header for the adapter's fast listing.
+# liblzma unpacks a 7z archive's header for the adapter's fast listing (and its CRC-32 checks
+# the 7z and RAR headers).
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev nlohmann-json3-dev
                 libuchardet-dev liblzma-dev ccache qt6-tools-dev qt6-l10n-tools)
 # What Quendle runs: 7-Zip behind the adapter, lsar/unar for RAR and StuffIt, Qt's SVG

@@ -23,7 +23,8 @@
 //   wrong password that got past the listing's quick check leaves the output as it was.
 // - RAR and StuffIt: when 7-Zip cannot open an archive and lsar can, lsar's listing is printed
 //   in 7-Zip's layout and unar extracts. RAR and StuffIt, known by their first bytes, go to
-//   them straight away (Debian's 7-Zip has no RAR).
+//   them straight away (Debian's 7-Zip has no RAR). The opening listing of a plain RAR comes from
+//   its block headers (RarHeaders.h), which spares lsar's start-up and walk.
 // - Archive paths are always literal: "what?.zip" never matches "whatX.zip".
 // - Listings are valid UTF-8: names stored in a legacy code page would otherwise make the
 //   whole listing unreadable, which Quendle takes for an encrypted archive. Zip names that old
@@ -42,6 +43,7 @@
 #include "tool/Backends.h"
 #include "tool/Children.h"
 #include "tool/CodePage.h"
+#include "tool/RarHeaders.h"
 #include "tool/SevenZipHeaders.h"
 #include "tool/SplitSet.h"
 #include "tool/ZipDirectory.h"
@@ -130,8 +132,8 @@ void cutOffInput()
     std::exit(error == ENOENT ? kNotFound : kCannotRun);
 }
 
-// Quendle's opening listing of a zip ("l", archive, "-slt"), which the zip's own directory
-// gives when that is certain.
+// Quendle's opening listing ("l", archive, "-slt"), which a zip's own directory or a RAR's
+// headers give when that is certain.
 bool isOpeningListing(const Request& request)
 {
     const std::vector<std::string>& given = request.given;
@@ -201,6 +203,9 @@ int main(int argc, char** argv)
     const std::string head = headOf(request.archive);
     // What 7-Zip cannot open here goes straight to lsar and unar, known by its first bytes.
     if (shortcutsAllowed() && onlyUnarReads(head)) {
+        // Only where unar extracts what the listing shows.
+        if (isOpeningListing(request) && !findOnPath("unar").empty() && listFromRarHeaders(request.archive))
+            exitLike(exited(0));
         if (const std::string lsar = findOnPath("lsar"); call.isList() && !lsar.empty()) {
             if (const std::optional<int> listed = listWithLsar(lsar, request.archive, call.password))
                 exitLike(*listed);

@@ -19,11 +19,12 @@
 
 namespace quendle::adapter {
 
-// Well-formed UTF-8 without C0 or C1 control characters, which 7-Zip prints as they are.
-bool plainUtf8(std::string_view text);
-
 // Reads size bytes at offset into buffer; false when they cannot all be read.
 using ReadAt = std::function<bool(std::uint64_t offset, char* buffer, std::size_t size)>;
+
+// Well-formed UTF-8 without C0 or C1 control characters, which 7-Zip and lsar show in ways of
+// their own.
+bool plainUtf8(std::string_view text);
 
 // Reads a whole range of an open file at an offset; false when the file ends before it.
 ReadAt readerOf(int fd);

@@ -465,7 +465,10 @@ TEST_P(UnarAgreement, StraightToUnarGivesWhatTryingSevenZipFirstGave)
     const QString cache = dir.path() + QStringLiteral("/cache");
     const Adapter plain(cache, false);
     const Adapter shortcut(cache, true);
-    EXPECT_EQ(shortcut.list(archive).out, plain.list(archive).out);
+    // A RAR's opening listing may come from its headers, which say so in a line of their own
+    // (RarHeadersTest compares them with lsar's in detail).
+    const QByteArray shortListing = shortcut.list(archive).out;
+    EXPECT_EQ(QByteArray(shortListing).replace("Quendle's RAR header reader, in lsar's listing layout\n", ""), plain.list(archive).out);
     ASSERT_EQ(plain.extract(archive, dir.path() + QStringLiteral("/plain")).exitCode(), 0);
     EXPECT_EQ(shortcut.extract(archive, dir.path() + QStringLiteral("/short")).exitCode(), 0);
     EXPECT_EQ(test::describeTree(dir.path() + QStringLiteral("/short")),
