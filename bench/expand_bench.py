@@ -661,7 +661,8 @@ def main():
         for name in wanted:
             cells.setdefault(("tmpfs" if args.tmpfs else "disk", name), ["bare"]).extend(
                 ([] if name == "rar" else ["list"]) + (["baseline"] if args.baseline else []) + ["quendle"]
-                + (["aunpack"] if bench_has_aunpack and name not in ENCRYPTED + ("rar",) else [])
+                # atool reads 7z only through p7zip's "7z", which Debian's 7-Zip does not install.
+                + (["aunpack"] if bench_has_aunpack and name not in ENCRYPTED + ("rar", "20k.7z") else [])
                 + (["tar"] if name in TAR_FLAGS else []))
     if args.mode in ("poll", "all"):
         for file_system in ("disk", "tmpfs"):
